@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/json_result.hpp"
+
+namespace vantric {
+
+// Strict readers of one key of a JSON object, shared by every decoder. A missing key is
+// missingKey; a value of another JSON type is typeMismatch.
+
+// Any JSON number, as double; NaN and infinity never decode.
+JsonResult<double> requireDouble(const Json& object, const char* key);
+// A JSON integer from 0 to 2^64 - 1. Fractions (also 1.0 and 1e3), negatives and larger numbers
+// are typeMismatch.
+JsonResult<std::uint64_t> requireUnsigned(const Json& object, const char* key);
+// A JSON integer of either sign that fits 64 bits.
+JsonResult<std::int64_t> requireInteger(const Json& object, const char* key);
+JsonResult<bool> requireBool(const Json& object, const char* key);
+
+// The number itself when it is finite; unencodable otherwise, named after key.
+JsonResult<Json> finiteNumber(double value, const char* key);
+
+// Text -> JSON value; malformedText when the text is not one complete JSON value.
+JsonResult<Json> parseJson(std::string_view text);
+
+}  // namespace vantric

@@ -1,0 +1,177 @@
+#include "core/record_json.hpp"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+#include "core/json_fields.hpp"
+
+namespace vantric {
+
+namespace {
+
+// Decodes each field in turn and stops at the first one that fails.
+#define VANTRIC_TRY_FIELD(target, expression)  \
+    do {                                       \
+        auto decoded = (expression);           \
+        if (!decoded) {                        \
+            return decoded.error();            \
+        }                                      \
+        (target) = std::move(decoded).value(); \
+    } while (false)
+
+JsonResult<std::vector<double>> requireDoubleArray(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        return JsonError{.kind = JsonError::Kind::missingKey, .key = key};
+    }
+    if (!found->is_array()) {
+        return JsonError{.kind = JsonError::Kind::typeMismatch, .key = key};
+    }
+    std::vector<double> values;
+    values.reserve(found->size());
+    for (const Json& element : *found) {
+        if (!element.is_number()) {
+            return JsonError{.kind = JsonError::Kind::typeMismatch, .key = key};
+        }
+        const double value = element.get<double>();
+        if (!std::isfinite(value)) {
+            return JsonError{.kind = JsonError::Kind::corruptData, .key = key};
+        }
+        values.push_back(value);
+    }
+    return values;
+}
+
+JsonResult<MemoryPressure> pressureMember(const Json& object, const char* key) {
+    const auto raw = requireInteger(object, key);
+    if (!raw) {
+        return raw.error();
+    }
+    const auto pressure = memoryPressureFromRaw(raw.value());
+    if (!pressure) {
+        return JsonError{.kind = JsonError::Kind::corruptData, .key = key};
+    }
+    return *pressure;
+}
+
+JsonError notAnObject() {
+    return JsonError{.kind = JsonError::Kind::typeMismatch, .key = {}};
+}
+
+}  // namespace
+
+JsonResult<Json> toJson(const CPUSnapshot& cpu) {
+    Json json = Json::object();
+    const std::array<std::pair<const char*, double>, 3> fractions{
+        {{"total", cpu.total}, {"user", cpu.user}, {"system", cpu.system}}};
+    for (const auto& [key, value] : fractions) {
+        auto number = finiteNumber(value, key);
+        if (!number) {
+            return number.error();
+        }
+        json[key] = std::move(number).value();
+    }
+    Json perCore = Json::array();
+    for (const double load : cpu.perCore) {
+        auto number = finiteNumber(load, "perCore");
+        if (!number) {
+            return number.error();
+        }
+        perCore.push_back(std::move(number).value());
+    }
+    json["perCore"] = std::move(perCore);
+    return json;
+}
+
+Json toJson(const MemorySnapshot& memory) {
+    Json json = Json::object();
+    json["total"] = memory.total;
+    json["app"] = memory.app;
+    json["wired"] = memory.wired;
+    json["compressed"] = memory.compressed;
+    json["cached"] = memory.cached;
+    json["swapUsed"] = memory.swapUsed;
+    json["swapTotal"] = memory.swapTotal;
+    json["pressure"] = toJson(memory.pressure);
+    return json;
+}
+
+JsonResult<Json> toJson(const GPUSnapshot& gpu) {
+    Json json = Json::object();
+    json["available"] = gpu.available;
+    const std::array<std::pair<const char*, double>, 3> fractions{
+        {{"utilization", gpu.utilization}, {"renderer", gpu.renderer}, {"tiler", gpu.tiler}}};
+    for (const auto& [key, value] : fractions) {
+        auto number = finiteNumber(value, key);
+        if (!number) {
+            return number.error();
+        }
+        json[key] = std::move(number).value();
+    }
+    json["memoryInUse"] = gpu.memoryInUse;
+    json["memoryAllocated"] = gpu.memoryAllocated;
+    return json;
+}
+
+Json toJson(MemoryPressure pressure) {
+    return Json(rawValue(pressure));
+}
+
+JsonResult<CPUSnapshot> cpuSnapshotFromJson(const Json& json) {
+    if (!json.is_object()) {
+        return notAnObject();
+    }
+    CPUSnapshot cpu;
+    VANTRIC_TRY_FIELD(cpu.total, requireDouble(json, "total"));
+    VANTRIC_TRY_FIELD(cpu.user, requireDouble(json, "user"));
+    VANTRIC_TRY_FIELD(cpu.system, requireDouble(json, "system"));
+    VANTRIC_TRY_FIELD(cpu.perCore, requireDoubleArray(json, "perCore"));
+    return cpu;
+}
+
+JsonResult<MemorySnapshot> memorySnapshotFromJson(const Json& json) {
+    if (!json.is_object()) {
+        return notAnObject();
+    }
+    MemorySnapshot memory;
+    VANTRIC_TRY_FIELD(memory.total, requireUnsigned(json, "total"));
+    VANTRIC_TRY_FIELD(memory.app, requireUnsigned(json, "app"));
+    VANTRIC_TRY_FIELD(memory.wired, requireUnsigned(json, "wired"));
+    VANTRIC_TRY_FIELD(memory.compressed, requireUnsigned(json, "compressed"));
+    VANTRIC_TRY_FIELD(memory.cached, requireUnsigned(json, "cached"));
+    VANTRIC_TRY_FIELD(memory.swapUsed, requireUnsigned(json, "swapUsed"));
+    VANTRIC_TRY_FIELD(memory.swapTotal, requireUnsigned(json, "swapTotal"));
+    VANTRIC_TRY_FIELD(memory.pressure, pressureMember(json, "pressure"));
+    return memory;
+}
+
+JsonResult<GPUSnapshot> gpuSnapshotFromJson(const Json& json) {
+    if (!json.is_object()) {
+        return notAnObject();
+    }
+    GPUSnapshot gpu;
+    VANTRIC_TRY_FIELD(gpu.available, requireBool(json, "available"));
+    VANTRIC_TRY_FIELD(gpu.utilization, requireDouble(json, "utilization"));
+    VANTRIC_TRY_FIELD(gpu.renderer, requireDouble(json, "renderer"));
+    VANTRIC_TRY_FIELD(gpu.tiler, requireDouble(json, "tiler"));
+    VANTRIC_TRY_FIELD(gpu.memoryInUse, requireUnsigned(json, "memoryInUse"));
+    VANTRIC_TRY_FIELD(gpu.memoryAllocated, requireUnsigned(json, "memoryAllocated"));
+    return gpu;
+}
+
+JsonResult<MemoryPressure> memoryPressureFromJson(const Json& json) {
+    // A bare value: wrap it so the one integer rule applies.
+    Json holder = Json::object();
+    holder["pressure"] = json;
+    auto pressure = pressureMember(holder, "pressure");
+    if (!pressure) {
+        return JsonError{.kind = pressure.error().kind, .key = {}};
+    }
+    return pressure;
+}
+
+#undef VANTRIC_TRY_FIELD
+
+}  // namespace vantric

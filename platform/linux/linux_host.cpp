@@ -1,0 +1,66 @@
+#include "platform/linux/linux_host.hpp"
+
+#include <unistd.h>
+
+#include "platform/linux/meminfo.hpp"
+#include "platform/linux/memory_mapping.hpp"
+#include "platform/linux/pressure.hpp"
+#include "platform/linux/proc_stat.hpp"
+
+namespace vantric {
+
+namespace {
+
+std::uint64_t kernelPageSize() {
+    const long size = sysconf(_SC_PAGESIZE);
+    return size > 0 ? static_cast<std::uint64_t>(size) : 4096;
+}
+
+}  // namespace
+
+LinuxHost::LinuxHost(const std::filesystem::path& root) : LinuxHost(root, Options{}) {}
+
+LinuxHost::LinuxHost(const std::filesystem::path& root, const Options& options)
+    : pageSize_(options.pageSize != 0 ? options.pageSize : kernelPageSize()),
+      stat_(root / "proc/stat"),
+      meminfo_(root / "proc/meminfo"),
+      pressure_(root / "proc/pressure/memory"),
+      zram_(root, options.deviceRescan),
+      nvml_(options.nvmlLibrary),
+      drm_(root, options.deviceRescan) {}
+
+std::vector<ProcessorTicks> LinuxHost::processorTicks() {
+    const auto text = stat_.read();
+    return text ? parseProcStat(*text) : std::vector<ProcessorTicks>{};
+}
+
+MemoryCounters LinuxHost::memoryCounters() {
+    const auto text = meminfo_.read();
+    const Meminfo info = text ? parseMeminfo(*text) : Meminfo{};
+
+    std::optional<std::int32_t> pressureLevel;
+    if (const auto psi = pressure_.read()) {
+        if (const auto stall = parsePressure(*psi)) {
+            pressureLevel = pressureLevelFromStall(*stall);
+        }
+    }
+    if (!pressureLevel) {
+        pressureLevel = pressureLevelFromAvailable(info);
+    }
+
+    return MemoryCounters{
+        .physicalMemory = info.memTotal.value_or(0) * 1024,
+        .pages = vmPageCountsFromMeminfo(info, zram_.memoryUsed(), pageSize_),
+        .swap = swapUsageFromMeminfo(info),
+        .pressureLevel = pressureLevel,
+    };
+}
+
+std::vector<Accelerator> LinuxHost::accelerators() {
+    std::vector<Accelerator> found;
+    nvml_.append(found);
+    drm_.append(found);
+    return found;
+}
+
+}  // namespace vantric

@@ -1,0 +1,58 @@
+#include "platform/linux/meminfo.hpp"
+
+#include <array>
+#include <utility>
+
+#include "platform/linux/text_fields.hpp"
+
+namespace vantric {
+
+namespace {
+
+using Field = std::optional<std::uint64_t> Meminfo::*;
+
+constexpr std::array<std::pair<std::string_view, Field>, 12> fields{{
+    {"MemTotal", &Meminfo::memTotal},
+    {"MemFree", &Meminfo::memFree},
+    {"MemAvailable", &Meminfo::memAvailable},
+    {"Buffers", &Meminfo::buffers},
+    {"Cached", &Meminfo::cached},
+    {"AnonPages", &Meminfo::anonPages},
+    {"Shmem", &Meminfo::shmem},
+    {"KReclaimable", &Meminfo::kReclaimable},
+    {"SReclaimable", &Meminfo::sReclaimable},
+    {"SwapTotal", &Meminfo::swapTotal},
+    {"SwapFree", &Meminfo::swapFree},
+    {"Zswap", &Meminfo::zswap},
+}};
+
+std::optional<std::uint64_t> kilobytes(std::string_view rest) {
+    const auto value = parseUnsigned(nextToken(rest));
+    if (!value || nextToken(rest) != "kB" || !nextToken(rest).empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+Meminfo parseMeminfo(std::string_view text) {
+    Meminfo info;
+    forEachCompleteLine(text, [&info](std::string_view line) {
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) {
+            return true;
+        }
+        const std::string_view name = line.substr(0, colon);
+        for (const auto& [fieldName, field] : fields) {
+            if (name == fieldName) {
+                info.*field = kilobytes(line.substr(colon + 1));
+                break;
+            }
+        }
+        return true;
+    });
+    return info;
+}
+
+}  // namespace vantric

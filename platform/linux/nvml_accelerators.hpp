@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/host.hpp"
+
+namespace vantric {
+
+// NVIDIA devices through NVML, the driver's management library, loaded at run time so that
+// Vantric has no build dependency on it: a machine without the library, or whose library fails
+// to start, has no NVIDIA accelerators.
+//
+// Each device publishes
+//   "Device Utilization %"  nvmlDeviceGetUtilizationRates().gpu: the share of the last sample
+//                           period in which a kernel ran on the device
+//   "In use system memory"  nvmlDeviceGetMemoryInfo().used: device memory in use
+//   "Alloc system memory"   total - free: everything taken from the device's memory, which
+//                           on drivers that report it apart includes the driver's reservation
+// and no renderer or tiler figure, which NVML does not have. A device whose utilisation cannot
+// be read (lost, reset) has no statistics for that reading; its memory keys are left out when
+// only they fail.
+//
+// The device list is taken once, when the library starts. Owned by LinuxHost, on its thread.
+class NvmlAccelerators {
+public:
+    // library: a name for dlopen ("libnvidia-ml.so.1") or a path; empty means none.
+    explicit NvmlAccelerators(const std::string& library);
+    ~NvmlAccelerators();
+    NvmlAccelerators(const NvmlAccelerators&) = delete;
+    NvmlAccelerators& operator=(const NvmlAccelerators&) = delete;
+
+    void append(std::vector<Accelerator>& accelerators);
+
+    std::size_t deviceCount() const { return devices_.size(); }
+
+private:
+    struct Api;
+
+    bool load(const std::string& library);
+    void unload();
+
+    void* library_ = nullptr;
+    std::unique_ptr<Api> api_;
+    std::vector<void*> devices_;
+};
+
+}  // namespace vantric

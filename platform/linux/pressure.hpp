@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "platform/linux/meminfo.hpp"
+
+namespace vantric {
+
+// Memory stall shares of the last ten seconds, in percent, from /proc/pressure/memory (PSI):
+// "some" is time in which at least one task waited for memory, "full" time in which every
+// runnable task did.
+struct PressureStall {
+    double someAvg10 = 0;
+    double fullAvg10 = 0;
+
+    bool operator==(const PressureStall&) const = default;
+};
+
+// Absent when the "some" line is missing or unreadable. The "full" line is 0 when missing.
+std::optional<PressureStall> parsePressure(std::string_view text);
+
+// The kernel's raw pressure levels as the sampler knows them.
+inline constexpr std::int32_t pressureNormal = 1;
+inline constexpr std::int32_t pressureWarning = 2;
+inline constexpr std::int32_t pressureCritical = 4;
+
+// Stalls -> raw level:
+//   critical (4) when full avg10 >= 10: for a tenth of the time nothing could run for want of
+//                memory; the machine is thrashing (systemd-oomd's default kill line is 60).
+//   warning  (2) when some avg10 >= 10: a task loses a tenth of its time to reclaim, refaults
+//                or swap-in; the user starts to feel it.
+//   normal   (1) otherwise. Short bursts at start-up or during a file copy stay below both.
+std::int32_t pressureLevelFromStall(const PressureStall& stall);
+
+// Where PSI is absent (kernels before 4.20, or booted with psi=0) or unreadable, the share of
+// memory that is still available stands in:
+//   critical (4) below 5 % of MemTotal available, warning (2) below 15 %, normal (1) otherwise.
+// Absent when MemAvailable or MemTotal is missing, or MemTotal is 0.
+std::optional<std::int32_t> pressureLevelFromAvailable(const Meminfo& info);
+
+}  // namespace vantric

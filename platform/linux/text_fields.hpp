@@ -1,0 +1,74 @@
+#pragma once
+
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace vantric {
+
+// Small pieces shared by the parsers of /proc and /sys text.
+
+// The next run of non-blank characters, consumed from rest; empty at the end.
+inline std::string_view nextToken(std::string_view& rest) {
+    const std::size_t start = rest.find_first_not_of(" \t");
+    if (start == std::string_view::npos) {
+        rest = {};
+        return {};
+    }
+    rest.remove_prefix(start);
+    const std::size_t end = rest.find_first_of(" \t");
+    const std::string_view token = rest.substr(0, end);
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
+    return token;
+}
+
+// A whole token of decimal digits; nothing for anything else (signs, fractions, overflow).
+inline std::optional<std::uint64_t> parseUnsigned(std::string_view token) {
+    std::uint64_t value = 0;
+    const char* end = token.data() + token.size();
+    const auto [stop, error] = std::from_chars(token.data(), end, value);
+    if (token.empty() || error != std::errc{} || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A whole token of a decimal fraction ("12.34"), independent of the C locale.
+inline std::optional<double> parseDecimal(std::string_view token) {
+    double value = 0;
+    const char* end = token.data() + token.size();
+    const auto [stop, error] = std::from_chars(token.data(), end, value, std::chars_format::fixed);
+    if (token.empty() || error != std::errc{} || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The text of a sysfs attribute holding one unsigned number and a newline.
+inline std::optional<std::uint64_t> parseAttributeNumber(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+        text.remove_suffix(1);
+    }
+    return parseUnsigned(text);
+}
+
+// Calls visit(line) for every line that ends with a newline, until visit returns false. A last
+// line without its newline is a file cut short and is not visited. Returns whether every line of
+// the text was visited (the text was complete and visit never stopped early).
+template <typename Visit>
+bool forEachCompleteLine(std::string_view text, Visit&& visit) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos) {
+            return false;
+        }
+        if (!visit(text.substr(0, end))) {
+            return false;
+        }
+        text.remove_prefix(end + 1);
+    }
+    return true;
+}
+
+}  // namespace vantric

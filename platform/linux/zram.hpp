@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/linux/device_directory.hpp"
+#include "platform/linux/proc_file.hpp"
+
+namespace vantric {
+
+// Text of /sys/block/zramN/mm_stat -> mem_used_total, the third field: the bytes of RAM the
+// device's compressed store occupies, allocator overhead included. Absent when the text does not
+// have at least three numbers.
+std::optional<std::uint64_t> parseZramMemoryUsed(std::string_view mmStat);
+
+// The zram devices of a machine (root/sys/block/zramN). Owned by LinuxHost, on its thread.
+class ZramDevices {
+public:
+    ZramDevices(const std::filesystem::path& root, std::chrono::steady_clock::duration rescan);
+
+    // RAM held by all devices together, in bytes. A device whose file cannot be read adds 0.
+    std::uint64_t memoryUsed();
+
+private:
+    std::filesystem::path blockDirectory_;
+    RescanSchedule rescan_;
+    std::vector<ProcFile> mmStats_;
+};
+
+}  // namespace vantric

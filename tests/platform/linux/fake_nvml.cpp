@@ -1,0 +1,101 @@
+// A stand-in for libnvidia-ml.so.1 with the entry points Vantric uses, so that the NVML reader
+// runs its real dlopen/dlsym path in the tests.
+#include "fake_nvml.hpp"
+
+#include <vector>
+
+namespace {
+
+constexpr int success = 0;
+constexpr int invalidArgument = 2;
+constexpr int uninitialized = 1;
+
+struct Utilization {
+    unsigned int gpu;
+    unsigned int memory;
+};
+
+struct Memory {
+    unsigned long long total;
+    unsigned long long free;
+    unsigned long long used;
+};
+
+std::vector<FakeNvmlDevice>& devices() {
+    static std::vector<FakeNvmlDevice> all;
+    return all;
+}
+int initResult = success;
+int sessions = 0;
+
+FakeNvmlDevice* device(void* handle) {
+    return static_cast<FakeNvmlDevice*>(handle);
+}
+
+}  // namespace
+
+extern "C" {
+
+void fakeNvmlReset(int result) {
+    devices().clear();
+    devices().reserve(16);  // handles are element addresses and must not move
+    initResult = result;
+    sessions = 0;
+}
+
+void fakeNvmlAddDevice(FakeNvmlDevice added) {
+    devices().push_back(added);
+}
+
+int fakeNvmlOpenSessions() {
+    return sessions;
+}
+
+int nvmlInit_v2() {
+    if (initResult == success) {
+        ++sessions;
+    }
+    return initResult;
+}
+
+int nvmlShutdown() {
+    if (sessions == 0) {
+        return uninitialized;
+    }
+    --sessions;
+    return success;
+}
+
+int nvmlDeviceGetCount_v2(unsigned int* count) {
+    if (sessions == 0) {
+        return uninitialized;
+    }
+    *count = static_cast<unsigned int>(devices().size());
+    return success;
+}
+
+int nvmlDeviceGetHandleByIndex_v2(unsigned int index, void** handle) {
+    if (index >= devices().size()) {
+        return invalidArgument;
+    }
+    *handle = &devices()[index];
+    return success;
+}
+
+int nvmlDeviceGetUtilizationRates(void* handle, Utilization* rates) {
+    if (device(handle)->utilizationResult != success) {
+        return device(handle)->utilizationResult;
+    }
+    *rates = Utilization{.gpu = device(handle)->utilization, .memory = 0};
+    return success;
+}
+
+int nvmlDeviceGetMemoryInfo(void* handle, Memory* memory) {
+    if (device(handle)->memoryResult != success) {
+        return device(handle)->memoryResult;
+    }
+    *memory = Memory{
+        .total = device(handle)->total, .free = device(handle)->free, .used = device(handle)->used};
+    return success;
+}
+}
