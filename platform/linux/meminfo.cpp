@@ -1,6 +1,7 @@
 #include "platform/linux/meminfo.hpp"
 
 #include <array>
+#include <bitset>
 #include <utility>
 
 #include "platform/linux/text_fields.hpp"
@@ -38,19 +39,22 @@ std::optional<std::uint64_t> kilobytes(std::string_view rest) {
 
 Meminfo parseMeminfo(std::string_view text) {
     Meminfo info;
-    forEachCompleteLine(text, [&info](std::string_view line) {
+    std::bitset<fields.size()> seen;
+    // The lines used all come in the first half of the file: stop once each has been seen.
+    forEachCompleteLine(text, [&](std::string_view line) {
         const std::size_t colon = line.find(':');
         if (colon == std::string_view::npos) {
             return true;
         }
         const std::string_view name = line.substr(0, colon);
-        for (const auto& [fieldName, field] : fields) {
-            if (name == fieldName) {
-                info.*field = kilobytes(line.substr(colon + 1));
+        for (std::size_t index = 0; index < fields.size(); ++index) {
+            if (name == fields[index].first) {
+                info.*fields[index].second = kilobytes(line.substr(colon + 1));
+                seen.set(index);
                 break;
             }
         }
-        return true;
+        return !seen.all();
     });
     return info;
 }

@@ -29,6 +29,13 @@ std::uint64_t ZramDevices::memoryUsed() {
     if (rescan_.due()) {
         mmStats_.clear();
         for (const auto& device : numberedEntries(blockDirectory_, "zram")) {
+            // A device that was never given a size holds no memory; many systems load zram with
+            // one such device. It is looked at again at the next listing.
+            ProcFile initState(device / "initstate");
+            const auto state = initState.read();
+            if (state && parseAttributeNumber(*state) == 0U) {
+                continue;
+            }
             mmStats_.emplace_back(device / "mm_stat");
         }
     }

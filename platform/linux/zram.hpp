@@ -17,7 +17,8 @@ namespace vantric {
 // have at least three numbers.
 std::optional<std::uint64_t> parseZramMemoryUsed(std::string_view mmStat);
 
-// The zram devices of a machine (root/sys/block/zramN). Owned by LinuxHost, on its thread.
+// The zram devices of a machine (root/sys/block/zramN) that are set up (initstate 1, or no
+// initstate). Owned by LinuxHost, on its thread.
 class ZramDevices {
 public:
     ZramDevices(const std::filesystem::path& root, std::chrono::steady_clock::duration rescan);

@@ -42,6 +42,19 @@ TEST(ZramDevices, SumsEveryDeviceAndFollowsDevicesThatComeAndGo) {
     EXPECT_EQ(devices.memoryUsed(), 12288U);
 }
 
+TEST(ZramDevices, DevicesNeverSetUpAreNotRead) {
+    TemporaryTree tree;
+    writeFile(tree / "sys/block/zram0/initstate", "0\n");
+    writeFile(tree / "sys/block/zram0/mm_stat", "10 5 4096 0 4096 0 0 0 0\n");
+    writeFile(tree / "sys/block/zram1/initstate", "1\n");
+    writeFile(tree / "sys/block/zram1/mm_stat", "10 5 8192 0 8192 0 0 0 0\n");
+    ZramDevices devices(tree.root(), std::chrono::seconds(0));
+    EXPECT_EQ(devices.memoryUsed(), 8192U);
+
+    writeFile(tree / "sys/block/zram0/initstate", "1\n");
+    EXPECT_EQ(devices.memoryUsed(), 4096U + 8192U);
+}
+
 TEST(ZramDevices, KeepsItsDeviceListBetweenRescans) {
     TemporaryTree tree;
     writeFile(tree / "sys/block/zram0/mm_stat", "10 5 4096 0 4096 0 0 0 0\n");

@@ -1,0 +1,146 @@
+// What one system reading costs on this machine, next to the floor: reading the three /proc files
+// it parses and doing nothing else. Also each parser over its fixture.
+//
+//   build/default/bench/system_sample_bench --benchmark_repetitions=10
+//
+// prints the usual table and then the ratio of the full sample to the floor, from the medians
+// when repetitions are asked for.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "core/system_sampler.hpp"
+#include "platform/linux/linux_host.hpp"
+#include "platform/linux/meminfo.hpp"
+#include "platform/linux/pressure.hpp"
+#include "platform/linux/proc_stat.hpp"
+#include "platform/linux/zram.hpp"
+
+namespace vantric {
+namespace {
+
+std::string fixture(const char* relative) {
+    std::ifstream stream(std::string(VANTRIC_FIXTURES) + "/" + relative, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+// The floor: the three files kept open and read whole with one pread each, nothing parsed.
+void floorReadSystemFiles(benchmark::State& state) {
+    const std::array<const char*, 3> paths{"/proc/stat", "/proc/meminfo", "/proc/pressure/memory"};
+    std::array<int, 3> descriptors{};
+    for (std::size_t index = 0; index < paths.size(); ++index) {
+        descriptors[index] = open(paths[index], O_RDONLY | O_CLOEXEC);
+    }
+    std::string buffer(1 << 16, '\0');
+    for (auto _ : state) {
+        for (const int descriptor : descriptors) {
+            benchmark::DoNotOptimize(pread(descriptor, buffer.data(), buffer.size(), 0));
+        }
+        benchmark::ClobberMemory();
+    }
+    for (const int descriptor : descriptors) {
+        close(descriptor);
+    }
+}
+BENCHMARK(floorReadSystemFiles)->Name("floor/readSystemFiles");
+
+// What the application does once a second.
+void fullSystemSample(benchmark::State& state) {
+    SystemSampler sampler(std::make_unique<LinuxHost>());
+    sampler.sampleCPU();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(sampler.sampleCPU());
+        benchmark::DoNotOptimize(sampler.sampleMemory());
+        benchmark::DoNotOptimize(sampler.sampleGPU());
+    }
+}
+BENCHMARK(fullSystemSample)->Name("sample/full");
+
+void parseStat(benchmark::State& state, const char* path) {
+    const std::string text = fixture(path);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(parseProcStat(text));
+    }
+}
+BENCHMARK_CAPTURE(parseStat, thisMachine, "hosts/this-machine/proc/stat")->Name("parse/stat/2cpu");
+BENCHMARK_CAPTURE(parseStat, server128, "hosts/server128/proc/stat")->Name("parse/stat/128cpu");
+
+void parseMeminfoText(benchmark::State& state) {
+    const std::string text = fixture("hosts/this-machine/proc/meminfo");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(parseMeminfo(text));
+    }
+}
+BENCHMARK(parseMeminfoText)->Name("parse/meminfo");
+
+void parsePressureText(benchmark::State& state) {
+    const std::string text = fixture("hosts/server128/proc/pressure/memory");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(parsePressure(text));
+    }
+}
+BENCHMARK(parsePressureText)->Name("parse/pressure");
+
+void parseZramText(benchmark::State& state) {
+    const std::string text = fixture("hosts/laptop-zram/sys/block/zram0/mm_stat");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(parseZramMemoryUsed(text));
+    }
+}
+BENCHMARK(parseZramText)->Name("parse/zramMmStat");
+
+// Keeps the real time per iteration of each benchmark, the median where there is one.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median ||
+                (run.run_type == Run::RT_Iteration && !medians_.contains(run.run_name.str()))) {
+                times_[run.run_name.str()] = run.GetAdjustedRealTime();
+                if (median) {
+                    medians_[run.run_name.str()] = true;
+                }
+            }
+        }
+    }
+
+    void printRatio() const {
+        const auto floor = times_.find("floor/readSystemFiles");
+        const auto sample = times_.find("sample/full");
+        if (floor == times_.end() || sample == times_.end() || floor->second <= 0) {
+            return;
+        }
+        std::printf("\nfull sample %.2f us, floor %.2f us, ratio %.3f\n", sample->second / 1000,
+                    floor->second / 1000, sample->second / floor->second);
+    }
+
+private:
+    std::map<std::string, double> times_;
+    std::map<std::string, bool> medians_;
+};
+
+}  // namespace
+}  // namespace vantric
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    vantric::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatio();
+    benchmark::Shutdown();
+    return 0;
+}
