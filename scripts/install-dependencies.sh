@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vantric is built and tested with. Safe to run again: apt-get is
+# only called when a package is missing, and never asks a question.
+set -euo pipefail
+
+packages=(
+    cmake
+    ninja-build
+    g++
+    nlohmann-json3-dev
+    libgtest-dev
+    libbenchmark-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    as_root=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
