@@ -12,8 +12,9 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto request = vantric::parseCommandLine(arguments);
     if (!request) {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(vantric::usageLine.size()),
-                     vantric::usageLine.data());
+        static_cast<void>(std::fprintf(stderr, "%.*s\n",
+                                       static_cast<int>(vantric::usageLine.size()),
+                                       vantric::usageLine.data()));
         return 2;
     }
     // Until the window exists, every run prints JSON lines.

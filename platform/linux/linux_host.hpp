@@ -53,8 +53,8 @@ namespace vantric {
 // available until written back. So that a reading is never more than what is allocated, app and
 // compressed are held to MemTotal - MemFree where meminfo's lines (read one after another)
 // disagree. Consequences:
-//   - app + wired + compressed + cached = MemTotal - MemFree, and app + wired + compressed <=
-//     MemTotal;
+//   - app + wired + compressed <= MemTotal - MemFree <= MemTotal, always;
+//   - app + wired + compressed + cached = MemTotal - MemFree whenever the lines agree;
 //   - memory in use (app + wired + compressed) is MemTotal - MemFree - the reclaimable caches,
 //     within a few points of MemTotal - MemAvailable, which also holds back the kernel's reserves
 //     and part of the caches;

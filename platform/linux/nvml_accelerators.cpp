@@ -40,7 +40,8 @@ struct NvmlAccelerators::Api {
     NvmlReturn (*memoryInfo)(NvmlDevice, NvmlMemory*);
 
     bool complete() const {
-        return init && shutdown && deviceCount && deviceByIndex && utilizationRates && memoryInfo;
+        return init != nullptr && shutdown != nullptr && deviceCount != nullptr &&
+               deviceByIndex != nullptr && utilizationRates != nullptr && memoryInfo != nullptr;
     }
 };
 

@@ -56,7 +56,7 @@ TEST(JsonLines, PrimesTheBaselineThenWritesTheCountedLines) {
     std::rewind(output);
     std::string text(4096, '\0');
     text.resize(std::fread(text.data(), 1, text.size(), output));
-    std::fclose(output);
+    EXPECT_EQ(std::fclose(output), 0);
 
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(text.back(), '\n');

@@ -25,10 +25,10 @@ std::vector<FakeNvmlDevice>& devices() {
     static std::vector<FakeNvmlDevice> all;
     return all;
 }
-int initResult = success;
+int initAnswer = success;
 int sessions = 0;
 
-FakeNvmlDevice* device(void* handle) {
+FakeNvmlDevice* deviceOf(void* handle) {
     return static_cast<FakeNvmlDevice*>(handle);
 }
 
@@ -36,15 +36,15 @@ FakeNvmlDevice* device(void* handle) {
 
 extern "C" {
 
-void fakeNvmlReset(int result) {
+void fakeNvmlReset(int initResult) {
     devices().clear();
     devices().reserve(16);  // handles are element addresses and must not move
-    initResult = result;
+    initAnswer = initResult;
     sessions = 0;
 }
 
-void fakeNvmlAddDevice(FakeNvmlDevice added) {
-    devices().push_back(added);
+void fakeNvmlAddDevice(FakeNvmlDevice device) {
+    devices().push_back(device);
 }
 
 int fakeNvmlOpenSessions() {
@@ -52,10 +52,10 @@ int fakeNvmlOpenSessions() {
 }
 
 int nvmlInit_v2() {
-    if (initResult == success) {
+    if (initAnswer == success) {
         ++sessions;
     }
-    return initResult;
+    return initAnswer;
 }
 
 int nvmlShutdown() {
@@ -83,19 +83,20 @@ int nvmlDeviceGetHandleByIndex_v2(unsigned int index, void** handle) {
 }
 
 int nvmlDeviceGetUtilizationRates(void* handle, Utilization* rates) {
-    if (device(handle)->utilizationResult != success) {
-        return device(handle)->utilizationResult;
+    if (deviceOf(handle)->utilizationResult != success) {
+        return deviceOf(handle)->utilizationResult;
     }
-    *rates = Utilization{.gpu = device(handle)->utilization, .memory = 0};
+    *rates = Utilization{.gpu = deviceOf(handle)->utilization, .memory = 0};
     return success;
 }
 
 int nvmlDeviceGetMemoryInfo(void* handle, Memory* memory) {
-    if (device(handle)->memoryResult != success) {
-        return device(handle)->memoryResult;
+    if (deviceOf(handle)->memoryResult != success) {
+        return deviceOf(handle)->memoryResult;
     }
-    *memory = Memory{
-        .total = device(handle)->total, .free = device(handle)->free, .used = device(handle)->used};
+    *memory = Memory{.total = deviceOf(handle)->total,
+                     .free = deviceOf(handle)->free,
+                     .used = deviceOf(handle)->used};
     return success;
 }
 }

@@ -68,27 +68,6 @@ INSTANTIATE_TEST_SUITE_P(
                   false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LinuxHost, LaptopReadingInBytes) {
-    SystemSampler sampler = samplerFor(fixturePath("hosts/laptop-zram"));
-    const MemorySnapshot memory = sampler.sampleMemory();
-    EXPECT_EQ(memory.total, 16234472 * kilobyte);
-    EXPECT_EQ(memory.app, (6120800 + 1023400) * kilobyte);
-    EXPECT_EQ(memory.compressed, 627048448U);
-    EXPECT_EQ(memory.cached, (312004 + 5120332 - 1023400 + 402112) * kilobyte);
-    EXPECT_EQ(memory.swapUsed, (8117236 - 5912004) * kilobyte);
-    const GPUSnapshot gpu = sampler.sampleGPU();
-    EXPECT_DOUBLE_EQ(gpu.utilization, 0.37);
-    EXPECT_EQ(gpu.memoryInUse, 1342177280U);
-}
-
-TEST(LinuxHost, NvidiaDevicesComeBeforeDrmCards) {
-    LinuxHost host(fixturePath("hosts/laptop-zram"),
-                   LinuxHost::Options{.nvmlLibrary = "libvantric-no-such-library.so.1"});
-    const auto accelerators = host.accelerators();
-    ASSERT_EQ(accelerators.size(), 1U);
-    EXPECT_TRUE(accelerators[0].statistics);
-}
-
 // --- files that change under the reader --------------------------------------------------------
 
 TEST(LinuxHost, FilesThatVanishGiveZerosAndComeBackWithTheirFiles) {

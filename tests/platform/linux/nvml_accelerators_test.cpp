@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_nvml.hpp"
+#include "platform/linux/linux_host.hpp"
+#include "support/fixtures.hpp"
 
 namespace vantric {
 namespace {
@@ -16,7 +18,7 @@ class NvmlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         library = dlopen(FAKE_NVML_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << dlerror();
+        ASSERT_NE(library, nullptr) << dlerror();  // NOLINT(concurrency-mt-unsafe)
         reset = reinterpret_cast<decltype(reset)>(dlsym(library, "fakeNvmlReset"));
         addDevice = reinterpret_cast<decltype(addDevice)>(dlsym(library, "fakeNvmlAddDevice"));
         openSessions =
@@ -92,6 +94,19 @@ TEST_F(NvmlTest, MissingOrForeignLibraryHasNoDevices) {
         EXPECT_TRUE(found.empty()) << library;
         EXPECT_EQ(nvml.deviceCount(), 0U) << library;
     }
+}
+
+TEST_F(NvmlTest, HostListsNvidiaDevicesBeforeDrmCards) {
+    // The laptop fixture's amdgpu card is 37 % busy; a device as busy ties, and ties go first.
+    addDevice({.utilization = 37, .total = 100, .free = 100, .used = 0});
+    LinuxHost host(testing::fixturePath("hosts/laptop-zram"),
+                   LinuxHost::Options{.nvmlLibrary = FAKE_NVML_LIBRARY});
+    const auto accelerators = host.accelerators();
+    ASSERT_EQ(accelerators.size(), 2U);
+    EXPECT_EQ(accelerators[0].statistics->at("In use system memory"),
+              StatisticValue{std::uint64_t{0}});
+    EXPECT_EQ(accelerators[1].statistics->at("In use system memory"),
+              StatisticValue{std::uint64_t{1342177280}});
 }
 
 TEST_F(NvmlTest, ShutsTheLibraryDownWhenDone) {

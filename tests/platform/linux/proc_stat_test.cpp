@@ -42,6 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ProcStat, OfflineProcessorIsAbsentAndItsNeighboursKeepTheirNumbers) {
     const auto processors = parseProcStat(readFixture("hosts/laptop-zram/proc/stat"));
     std::vector<std::uint32_t> numbers;
+    numbers.reserve(processors.size());
     for (const auto& ticks : processors) {
         numbers.push_back(ticks.processor);
     }
