@@ -11,7 +11,7 @@ struct CPUSnapshot {
     double user = 0;   // niced user time included
     double system = 0;
     // Busy share of each logical processor the kernel reported, in the kernel's order.
-    std::vector<double> perCore;
+    std::vector<double> perCore{};
 
     bool operator==(const CPUSnapshot&) const = default;
 };

@@ -56,23 +56,18 @@ JsonResult<std::uint64_t> requireUnsigned(const Json& object, const char* key) {
     return mismatch(key);
 }
 
-JsonResult<std::int64_t> requireInteger(const Json& object, const char* key) {
-    const auto value = member(object, key);
-    if (!value) {
-        return value.error();
-    }
-    const Json& number = *value.value();
-    if (number.is_number_unsigned()) {
-        const auto unsignedValue = number.get<std::uint64_t>();
+std::optional<std::int64_t> integerValue(const Json& value) {
+    if (value.is_number_unsigned()) {
+        const auto unsignedValue = value.get<std::uint64_t>();
         if (unsignedValue > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-            return mismatch(key);
+            return std::nullopt;
         }
         return static_cast<std::int64_t>(unsignedValue);
     }
-    if (number.is_number_integer()) {
-        return number.get<std::int64_t>();
+    if (value.is_number_integer()) {
+        return value.get<std::int64_t>();
     }
-    return mismatch(key);
+    return std::nullopt;
 }
 
 JsonResult<bool> requireBool(const Json& object, const char* key) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "core/json_result.hpp"
@@ -15,9 +16,10 @@ JsonResult<double> requireDouble(const Json& object, const char* key);
 // A JSON integer from 0 to 2^64 - 1. Fractions (also 1.0 and 1e3), negatives and larger numbers
 // are typeMismatch.
 JsonResult<std::uint64_t> requireUnsigned(const Json& object, const char* key);
-// A JSON integer of either sign that fits 64 bits.
-JsonResult<std::int64_t> requireInteger(const Json& object, const char* key);
 JsonResult<bool> requireBool(const Json& object, const char* key);
+
+// A JSON integer of either sign that fits 64 bits, as a value rather than a key of an object.
+std::optional<std::int64_t> integerValue(const Json& value);
 
 // The number itself when it is finite; unencodable otherwise, named after key.
 JsonResult<Json> finiteNumber(double value, const char* key);

@@ -39,7 +39,7 @@ public:
 
     // Only when ok().
     const T& value() const& { return std::get<T>(outcome_); }
-    T&& value() && { return std::get<T>(std::move(outcome_)); }
+    T value() && { return std::get<T>(std::move(outcome_)); }
     // Only when !ok().
     const JsonError& error() const { return std::get<JsonError>(outcome_); }
 

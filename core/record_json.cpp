@@ -44,16 +44,25 @@ JsonResult<std::vector<double>> requireDoubleArray(const Json& object, const cha
     return values;
 }
 
-JsonResult<MemoryPressure> pressureMember(const Json& object, const char* key) {
-    const auto raw = requireInteger(object, key);
+// A bare integer 1, 2 or 4; errors name key.
+JsonResult<MemoryPressure> pressureValue(const Json& value, const char* key) {
+    const auto raw = integerValue(value);
     if (!raw) {
-        return raw.error();
+        return JsonError{.kind = JsonError::Kind::typeMismatch, .key = key};
     }
-    const auto pressure = memoryPressureFromRaw(raw.value());
+    const auto pressure = memoryPressureFromRaw(*raw);
     if (!pressure) {
         return JsonError{.kind = JsonError::Kind::corruptData, .key = key};
     }
     return *pressure;
+}
+
+JsonResult<MemoryPressure> pressureMember(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        return JsonError{.kind = JsonError::Kind::missingKey, .key = key};
+    }
+    return pressureValue(*found, key);
 }
 
 JsonError notAnObject() {
@@ -162,14 +171,7 @@ JsonResult<GPUSnapshot> gpuSnapshotFromJson(const Json& json) {
 }
 
 JsonResult<MemoryPressure> memoryPressureFromJson(const Json& json) {
-    // A bare value: wrap it so the one integer rule applies.
-    Json holder = Json::object();
-    holder["pressure"] = json;
-    auto pressure = pressureMember(holder, "pressure");
-    if (!pressure) {
-        return JsonError{.kind = pressure.error().kind, .key = {}};
-    }
-    return pressure;
+    return pressureValue(json, "");
 }
 
 #undef VANTRIC_TRY_FIELD

@@ -1,5 +1,6 @@
 #include "app/store/json_lines.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -25,11 +26,12 @@ std::optional<std::string> readingLine(double date, const CPUSnapshot& cpu,
 int runJsonLines(SystemSampler& sampler, std::optional<std::uint64_t> count, std::FILE* output) {
     using namespace std::chrono;
     sampler.sampleCPU();
-    // Deadlines step by exactly one second from the start, so the period does not drift by the
-    // time each reading takes.
+    // Deadlines step by exactly one second, so the period does not drift by the time each reading
+    // takes. After a stall (the process stopped, a slow driver call) the missed seconds are
+    // skipped: catching up would print readings of a few microseconds each.
     auto deadline = steady_clock::now();
     for (std::uint64_t written = 0; !count || written < *count;) {
-        deadline += seconds(1);
+        deadline = std::max(deadline + seconds(1), steady_clock::now());
         std::this_thread::sleep_until(deadline);
         const CPUSnapshot cpu = sampler.sampleCPU();
         const MemorySnapshot memory = sampler.sampleMemory();

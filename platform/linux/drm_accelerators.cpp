@@ -29,6 +29,7 @@ void DrmAccelerators::rescan() {
             continue;
         }
         cards_.push_back(Card{
+            .powerState = ProcFile(device / "power/runtime_status"),
             .busy = ProcFile(device / "gpu_busy_percent"),
             .vramUsed = ProcFile(device / "mem_info_vram_used"),
             .gttUsed = ProcFile(device / "mem_info_gtt_used"),
@@ -41,6 +42,12 @@ void DrmAccelerators::append(std::vector<Accelerator>& accelerators) {
         rescan();
     }
     for (Card& card : cards_) {
+        const auto powerState = card.powerState.read();
+        if (powerState && powerState->starts_with("suspended")) {
+            accelerators.push_back(Accelerator{
+                .statistics = PerformanceStatistics{{"Device Utilization %", std::uint64_t{0}}}});
+            continue;
+        }
         const auto busy = readNumber(card.busy);
         if (!busy) {
             accelerators.push_back(Accelerator{});

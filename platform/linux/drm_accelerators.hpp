@@ -20,6 +20,12 @@ namespace vantric {
 //   "Alloc system memory"   the same: amdgpu reports no allocation apart from use
 // and no renderer or tiler figure, which the driver does not have. A card whose busy file cannot
 // be read has no statistics for that reading.
+//
+// Reading the busy or memory files resumes a card that runtime power management has put to sleep
+// (the discrete card of a hybrid laptop), and a monitor that reads it every second would keep it
+// awake all day. So device/power/runtime_status is read first, which does not wake the card: a
+// card that is "suspended" reads as 0 % busy with no memory figures (its memory is given back
+// while it sleeps).
 // Owned by LinuxHost, on its thread.
 class DrmAccelerators {
 public:
@@ -29,6 +35,7 @@ public:
 
 private:
     struct Card {
+        ProcFile powerState;
         ProcFile busy;
         ProcFile vramUsed;
         ProcFile gttUsed;

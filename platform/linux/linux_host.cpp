@@ -1,7 +1,5 @@
 #include "platform/linux/linux_host.hpp"
 
-#include <unistd.h>
-
 #include "platform/linux/meminfo.hpp"
 #include "platform/linux/memory_mapping.hpp"
 #include "platform/linux/pressure.hpp"
@@ -9,20 +7,10 @@
 
 namespace vantric {
 
-namespace {
-
-std::uint64_t kernelPageSize() {
-    const long size = sysconf(_SC_PAGESIZE);
-    return size > 0 ? static_cast<std::uint64_t>(size) : 4096;
-}
-
-}  // namespace
-
 LinuxHost::LinuxHost(const std::filesystem::path& root) : LinuxHost(root, Options{}) {}
 
 LinuxHost::LinuxHost(const std::filesystem::path& root, const Options& options)
-    : pageSize_(options.pageSize != 0 ? options.pageSize : kernelPageSize()),
-      stat_(root / "proc/stat"),
+    : stat_(root / "proc/stat"),
       meminfo_(root / "proc/meminfo"),
       pressure_(root / "proc/pressure/memory"),
       zram_(root, options.deviceRescan),
@@ -48,9 +36,16 @@ MemoryCounters LinuxHost::memoryCounters() {
         pressureLevel = pressureLevelFromAvailable(info);
     }
 
+    // A zram device turned into swap changes SwapTotal: list the devices again at once rather
+    // than at the next periodic listing.
+    if (info.swapTotal != lastSwapTotal_) {
+        zram_.listAgain();
+        lastSwapTotal_ = info.swapTotal;
+    }
+
     return MemoryCounters{
         .physicalMemory = info.memTotal.value_or(0) * 1024,
-        .pages = vmPageCountsFromMeminfo(info, zram_.memoryUsed(), pageSize_),
+        .pages = vmPageCountsFromMeminfo(info, zram_.memoryUsed()),
         .swap = swapUsageFromMeminfo(info),
         .pressureLevel = pressureLevel,
     };

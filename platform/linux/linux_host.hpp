@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,7 @@ namespace vantric {
 //
 // Memory: the sampler forms app = internal - purgeable, wired, compressed = compressor and
 // cached = external + purgeable from page counts. Linux has no such counters; they are made from
-// /proc/meminfo (in kB, turned into pages of the kernel's page size at the end) so that the
+// /proc/meminfo, in pages of 1 KiB (meminfo's own unit, so nothing is rounded), so that the
 // unchanged arithmetic gives Linux's own classes:
 //
 // | page count | from                                   | why
@@ -76,8 +77,6 @@ public:
         std::string nvmlLibrary = "libnvidia-ml.so.1";
         // How often the zram and DRM device folders are listed again.
         std::chrono::steady_clock::duration deviceRescan = std::chrono::seconds(60);
-        // Bytes per page of the synthesised page counts; 0 means the kernel's page size.
-        std::uint64_t pageSize = 0;
     };
 
     explicit LinuxHost(const std::filesystem::path& root = "/");
@@ -88,11 +87,11 @@ public:
     std::vector<Accelerator> accelerators() override;
 
 private:
-    std::uint64_t pageSize_;
     ProcFile stat_;
     ProcFile meminfo_;
     ProcFile pressure_;
     ZramDevices zram_;
+    std::optional<std::uint64_t> lastSwapTotal_;
     NvmlAccelerators nvml_;
     DrmAccelerators drm_;
 };

@@ -13,13 +13,11 @@ std::uint64_t minus(std::uint64_t a, std::uint64_t b) {
 }  // namespace
 
 std::optional<VMPageCounts> vmPageCountsFromMeminfo(const Meminfo& info,
-                                                    std::uint64_t compressedBytes,
-                                                    std::uint64_t pageSize) {
+                                                    std::uint64_t compressedBytes) {
     if (!info.memTotal || !info.memFree || !info.buffers || !info.cached || !info.anonPages ||
-        !info.shmem || pageSize == 0) {
+        !info.shmem) {
         return std::nullopt;
     }
-    // Everything below is in kB until the last step.
     const std::uint64_t allocated = minus(*info.memTotal, *info.memFree);
     const std::uint64_t reclaimableKernel =
         info.kReclaimable.value_or(info.sReclaimable.value_or(0));
@@ -34,14 +32,13 @@ std::optional<VMPageCounts> vmPageCountsFromMeminfo(const Meminfo& info,
         std::min(info.zswap.value_or(0) + compressedBytes / 1024, allocated - app);
     const std::uint64_t wired = minus(allocated, app + compressed + cache);
 
-    const auto pages = [pageSize](std::uint64_t kilobytes) { return kilobytes * 1024 / pageSize; };
     return VMPageCounts{
-        .pageSize = pageSize,
-        .wired = pages(wired),
+        .pageSize = 1024,
+        .wired = wired,
         .purgeable = 0,
-        .compressor = pages(compressed),
-        .external = pages(cache),
-        .internal = pages(app),
+        .compressor = compressed,
+        .external = cache,
+        .internal = app,
     };
 }
 

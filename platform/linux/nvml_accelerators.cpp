@@ -88,6 +88,11 @@ bool NvmlAccelerators::load(const std::string& library) {
             devices_.push_back(device);
         }
     }
+    // With no device to read, the session and the library are only weight.
+    if (devices_.empty()) {
+        api->shutdown();
+        return false;
+    }
     api_ = std::move(api);
     return true;
 }

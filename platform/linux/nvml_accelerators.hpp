@@ -22,7 +22,12 @@ namespace vantric {
 // be read (lost, reset) has no statistics for that reading; its memory keys are left out when
 // only they fail.
 //
-// The device list is taken once, when the library starts. Owned by LinuxHost, on its thread.
+// The device list is taken once, when the library starts; with no device the library is closed
+// again at once. Owned by LinuxHost, on its thread.
+//
+// Left open: on a hybrid laptop every NVML query wakes a discrete card that runtime power
+// management has put to sleep; skipping such cards needs their PCI address from NVML to find
+// their power state in sysfs, which wants checking on such a laptop.
 class NvmlAccelerators {
 public:
     // library: a name for dlopen ("libnvidia-ml.so.1") or a path; empty means none.

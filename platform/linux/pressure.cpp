@@ -31,17 +31,21 @@ std::optional<double> averageOverTenSeconds(std::string_view rest) {
 std::optional<PressureStall> parsePressure(std::string_view text) {
     std::optional<double> some;
     std::optional<double> full;
+    bool fullSeen = false;
     forEachCompleteLine(text, [&](std::string_view line) {
         std::string_view rest = line;
         const std::string_view kind = nextToken(rest);
         if (kind == "some") {
             some = averageOverTenSeconds(rest);
         } else if (kind == "full") {
+            fullSeen = true;
             full = averageOverTenSeconds(rest);
         }
         return true;
     });
-    if (!some) {
+    // A "full" line that is there but unreadable must not pass for no stall: a thrashing
+    // machine would read as merely elevated.
+    if (!some || (fullSeen && !full)) {
         return std::nullopt;
     }
     return PressureStall{.someAvg10 = *some, .fullAvg10 = full.value_or(0)};

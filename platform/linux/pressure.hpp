@@ -18,7 +18,8 @@ struct PressureStall {
     bool operator==(const PressureStall&) const = default;
 };
 
-// Absent when the "some" line is missing or unreadable. The "full" line is 0 when missing.
+// Absent when the "some" line is missing or unreadable, or a "full" line is unreadable. A
+// missing "full" line reads 0.
 std::optional<PressureStall> parsePressure(std::string_view text);
 
 // The kernel's raw pressure levels as the sampler knows them.

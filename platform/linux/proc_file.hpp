@@ -28,8 +28,6 @@ public:
     // the next read.
     std::optional<std::string_view> read();
 
-    const std::filesystem::path& path() const { return path_; }
-
 private:
     bool open();
     void close();

@@ -1,5 +1,7 @@
 #include "platform/linux/zram.hpp"
 
+#include <utility>
+
 #include "platform/linux/text_fields.hpp"
 
 namespace vantric {
@@ -26,7 +28,7 @@ ZramDevices::ZramDevices(const std::filesystem::path& root,
     : blockDirectory_(root / "sys/block"), rescan_(rescan) {}
 
 std::uint64_t ZramDevices::memoryUsed() {
-    if (rescan_.due()) {
+    if (rescan_.due() || std::exchange(listAgain_, false)) {
         mmStats_.clear();
         for (const auto& device : numberedEntries(blockDirectory_, "zram")) {
             // A device that was never given a size holds no memory; many systems load zram with

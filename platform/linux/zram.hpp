@@ -26,9 +26,14 @@ public:
     // RAM held by all devices together, in bytes. A device whose file cannot be read adds 0.
     std::uint64_t memoryUsed();
 
+    // The next memoryUsed lists the devices again. A device set up between two listings is
+    // otherwise counted from the next one on.
+    void listAgain() { listAgain_ = true; }
+
 private:
     std::filesystem::path blockDirectory_;
     RescanSchedule rescan_;
+    bool listAgain_ = false;
     std::vector<ProcFile> mmStats_;
 };
 

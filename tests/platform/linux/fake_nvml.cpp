@@ -7,8 +7,8 @@
 namespace {
 
 constexpr int success = 0;
-constexpr int invalidArgument = 2;
 constexpr int uninitialized = 1;
+constexpr int invalidArgument = 2;
 
 struct Utilization {
     unsigned int gpu;
@@ -21,15 +21,12 @@ struct Memory {
     unsigned long long used;
 };
 
-std::vector<FakeNvmlDevice>& devices() {
-    static std::vector<FakeNvmlDevice> all;
-    return all;
-}
+std::vector<FakeNvmlDevice> devices;  // handles are element addresses; reserved, so they stay
 int initAnswer = success;
 int sessions = 0;
 
-FakeNvmlDevice* deviceOf(void* handle) {
-    return static_cast<FakeNvmlDevice*>(handle);
+FakeNvmlDevice& deviceOf(void* handle) {
+    return *static_cast<FakeNvmlDevice*>(handle);
 }
 
 }  // namespace
@@ -37,14 +34,14 @@ FakeNvmlDevice* deviceOf(void* handle) {
 extern "C" {
 
 void fakeNvmlReset(int initResult) {
-    devices().clear();
-    devices().reserve(16);  // handles are element addresses and must not move
+    devices.clear();
+    devices.reserve(16);
     initAnswer = initResult;
     sessions = 0;
 }
 
 void fakeNvmlAddDevice(FakeNvmlDevice device) {
-    devices().push_back(device);
+    devices.push_back(device);
 }
 
 int fakeNvmlOpenSessions() {
@@ -52,9 +49,7 @@ int fakeNvmlOpenSessions() {
 }
 
 int nvmlInit_v2() {
-    if (initAnswer == success) {
-        ++sessions;
-    }
+    sessions += initAnswer == success ? 1 : 0;
     return initAnswer;
 }
 
@@ -67,36 +62,26 @@ int nvmlShutdown() {
 }
 
 int nvmlDeviceGetCount_v2(unsigned int* count) {
-    if (sessions == 0) {
-        return uninitialized;
-    }
-    *count = static_cast<unsigned int>(devices().size());
-    return success;
+    *count = static_cast<unsigned int>(devices.size());
+    return sessions > 0 ? success : uninitialized;
 }
 
 int nvmlDeviceGetHandleByIndex_v2(unsigned int index, void** handle) {
-    if (index >= devices().size()) {
+    if (index >= devices.size()) {
         return invalidArgument;
     }
-    *handle = &devices()[index];
+    *handle = &devices[index];
     return success;
 }
 
 int nvmlDeviceGetUtilizationRates(void* handle, Utilization* rates) {
-    if (deviceOf(handle)->utilizationResult != success) {
-        return deviceOf(handle)->utilizationResult;
-    }
-    *rates = Utilization{.gpu = deviceOf(handle)->utilization, .memory = 0};
-    return success;
+    *rates = Utilization{.gpu = deviceOf(handle).utilization, .memory = 0};
+    return deviceOf(handle).utilizationResult;
 }
 
 int nvmlDeviceGetMemoryInfo(void* handle, Memory* memory) {
-    if (deviceOf(handle)->memoryResult != success) {
-        return deviceOf(handle)->memoryResult;
-    }
-    *memory = Memory{.total = deviceOf(handle)->total,
-                     .free = deviceOf(handle)->free,
-                     .used = deviceOf(handle)->used};
-    return success;
+    const FakeNvmlDevice& device = deviceOf(handle);
+    *memory = Memory{.total = device.total, .free = device.free, .used = device.used};
+    return device.memoryResult;
 }
 }

@@ -9,65 +9,46 @@
 namespace vantric {
 namespace {
 
-using testing::readFixture;
 using testing::TemporaryTree;
 using testing::writeFile;
 
 TEST(ZramMmStat, ReadsMemoryUsedTotal) {
-    EXPECT_EQ(parseZramMemoryUsed(readFixture("hosts/laptop-zram/sys/block/zram0/mm_stat")),
-              627048448U);
-    EXPECT_EQ(parseZramMemoryUsed(readFixture("hosts/this-machine/sys/block/zram0/mm_stat")), 0U);
-}
-
-TEST(ZramMmStat, TooFewOrUnreadableFieldsGiveNothing) {
+    EXPECT_EQ(
+        parseZramMemoryUsed(testing::readFixture("hosts/laptop-zram/sys/block/zram0/mm_stat")),
+        627048448U);
     for (const char* text : {"", "1 2\n", "1 2 x 4\n", "1 2 3", "1 -2 3\n"}) {
         EXPECT_FALSE(parseZramMemoryUsed(text)) << text;
     }
 }
 
-TEST(ZramDevices, SumsEveryDeviceAndFollowsDevicesThatComeAndGo) {
+void device(const TemporaryTree& tree, const char* name, const char* initState,
+            std::uint64_t used) {
+    writeFile(tree / "sys/block" / name / "mm_stat",
+              "10 5 " + std::to_string(used) + " 0 0 0 0 0 0\n");
+    if (initState != nullptr) {
+        writeFile(tree / "sys/block" / name / "initstate", initState);
+    }
+}
+
+TEST(ZramDevices, SumsTheDevicesThatAreSetUpAndFollowsThemComingAndGoing) {
     TemporaryTree tree;
-    writeFile(tree / "sys/block/zram0/mm_stat", "10 5 4096 0 4096 0 0 0 0\n");
-    writeFile(tree / "sys/block/zram1/mm_stat", "10 5 8192 0 8192 0 0 0 0\n");
-    writeFile(tree / "sys/block/zramctl/mm_stat", "10 5 99999 0 0 0 0 0 0\n");
-    writeFile(tree / "sys/block/vda/stat", "1 2 3\n");
+    device(tree, "zram0", nullptr, 4096);
+    device(tree, "zram1", "1\n", 8192);
+    device(tree, "zram2", "0\n", 16384);  // never given a size
+    device(tree, "zramctl", nullptr, 99999);
     ZramDevices devices(tree.root(), std::chrono::seconds(0));
     EXPECT_EQ(devices.memoryUsed(), 4096U + 8192U);
 
     std::filesystem::remove_all(tree / "sys/block/zram0");
-    EXPECT_EQ(devices.memoryUsed(), 8192U);
-
     writeFile(tree / "sys/block/zram1/mm_stat", "\x01\x02garbage");
-    writeFile(tree / "sys/block/zram2/mm_stat", "10 5 12288 0 0 0 0 0 0\n");
-    EXPECT_EQ(devices.memoryUsed(), 12288U);
-}
+    writeFile(tree / "sys/block/zram2/initstate", "1\n");
+    EXPECT_EQ(devices.memoryUsed(), 16384U);
 
-TEST(ZramDevices, DevicesNeverSetUpAreNotRead) {
-    TemporaryTree tree;
-    writeFile(tree / "sys/block/zram0/initstate", "0\n");
-    writeFile(tree / "sys/block/zram0/mm_stat", "10 5 4096 0 4096 0 0 0 0\n");
-    writeFile(tree / "sys/block/zram1/initstate", "1\n");
-    writeFile(tree / "sys/block/zram1/mm_stat", "10 5 8192 0 8192 0 0 0 0\n");
-    ZramDevices devices(tree.root(), std::chrono::seconds(0));
-    EXPECT_EQ(devices.memoryUsed(), 8192U);
-
-    writeFile(tree / "sys/block/zram0/initstate", "1\n");
-    EXPECT_EQ(devices.memoryUsed(), 4096U + 8192U);
-}
-
-TEST(ZramDevices, KeepsItsDeviceListBetweenRescans) {
-    TemporaryTree tree;
-    writeFile(tree / "sys/block/zram0/mm_stat", "10 5 4096 0 4096 0 0 0 0\n");
-    ZramDevices devices(tree.root(), std::chrono::hours(1));
-    EXPECT_EQ(devices.memoryUsed(), 4096U);
-    writeFile(tree / "sys/block/zram1/mm_stat", "10 5 8192 0 8192 0 0 0 0\n");
-    EXPECT_EQ(devices.memoryUsed(), 4096U);
-}
-
-TEST(ZramDevices, NoBlockFolderHoldsNothing) {
-    TemporaryTree tree;
-    ZramDevices devices(tree.root(), std::chrono::seconds(0));
-    EXPECT_EQ(devices.memoryUsed(), 0U);
+    // Between listings the device list stands.
+    ZramDevices listedOnce(tree.root(), std::chrono::hours(1));
+    EXPECT_EQ(listedOnce.memoryUsed(), 16384U);
+    device(tree, "zram3", "1\n", 1024);
+    EXPECT_EQ(listedOnce.memoryUsed(), 16384U);
 }
 
 }  // namespace
