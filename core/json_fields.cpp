@@ -22,6 +22,18 @@ JsonError mismatch(const char* key) {
     return JsonError{.kind = JsonError::Kind::typeMismatch, .key = key};
 }
 
+// Any finite JSON number as double; errors name key.
+JsonResult<double> doubleValue(const Json& value, const char* key) {
+    if (!value.is_number()) {
+        return mismatch(key);
+    }
+    const double number = value.get<double>();
+    if (!std::isfinite(number)) {
+        return JsonError{.kind = JsonError::Kind::corruptData, .key = key};
+    }
+    return number;
+}
+
 }  // namespace
 
 JsonResult<double> requireDouble(const Json& object, const char* key) {
@@ -29,14 +41,27 @@ JsonResult<double> requireDouble(const Json& object, const char* key) {
     if (!value) {
         return value.error();
     }
-    if (!value.value()->is_number()) {
+    return doubleValue(*value.value(), key);
+}
+
+JsonResult<std::vector<double>> requireDoubleArray(const Json& object, const char* key) {
+    const auto value = member(object, key);
+    if (!value) {
+        return value.error();
+    }
+    if (!value.value()->is_array()) {
         return mismatch(key);
     }
-    const double number = value.value()->get<double>();
-    if (!std::isfinite(number)) {
-        return JsonError{.kind = JsonError::Kind::corruptData, .key = key};
+    std::vector<double> numbers;
+    numbers.reserve(value.value()->size());
+    for (const Json& element : *value.value()) {
+        const auto number = doubleValue(element, key);
+        if (!number) {
+            return number.error();
+        }
+        numbers.push_back(number.value());
     }
-    return number;
+    return numbers;
 }
 
 JsonResult<std::uint64_t> requireUnsigned(const Json& object, const char* key) {

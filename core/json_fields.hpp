@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/json_result.hpp"
 
@@ -13,6 +14,9 @@ namespace vantric {
 
 // Any JSON number, as double; NaN and infinity never decode.
 JsonResult<double> requireDouble(const Json& object, const char* key);
+// An array of JSON numbers, each as requireDouble reads one; an element of another type fails
+// the whole array.
+JsonResult<std::vector<double>> requireDoubleArray(const Json& object, const char* key);
 // A JSON integer from 0 to 2^64 - 1. Fractions (also 1.0 and 1e3), negatives and larger numbers
 // are typeMismatch.
 JsonResult<std::uint64_t> requireUnsigned(const Json& object, const char* key);

@@ -1,7 +1,6 @@
 #include "core/record_json.hpp"
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <utility>
 
@@ -20,29 +19,6 @@ namespace {
         }                                      \
         (target) = std::move(decoded).value(); \
     } while (false)
-
-JsonResult<std::vector<double>> requireDoubleArray(const Json& object, const char* key) {
-    const auto found = object.find(key);
-    if (found == object.end()) {
-        return JsonError{.kind = JsonError::Kind::missingKey, .key = key};
-    }
-    if (!found->is_array()) {
-        return JsonError{.kind = JsonError::Kind::typeMismatch, .key = key};
-    }
-    std::vector<double> values;
-    values.reserve(found->size());
-    for (const Json& element : *found) {
-        if (!element.is_number()) {
-            return JsonError{.kind = JsonError::Kind::typeMismatch, .key = key};
-        }
-        const double value = element.get<double>();
-        if (!std::isfinite(value)) {
-            return JsonError{.kind = JsonError::Kind::corruptData, .key = key};
-        }
-        values.push_back(value);
-    }
-    return values;
-}
 
 // A bare integer 1, 2 or 4; errors name key.
 JsonResult<MemoryPressure> pressureValue(const Json& value, const char* key) {

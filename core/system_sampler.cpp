@@ -116,7 +116,7 @@ CPUSnapshot SystemSampler::sampleCPU() {
         return CPUSnapshot{};
     }
 
-    CPUSnapshot reading{.total = 0, .user = 0, .system = 0, .perCore = {}};
+    CPUSnapshot reading;
     reading.perCore.reserve(current.size());
     std::uint64_t userSum = 0;
     std::uint64_t systemSum = 0;
