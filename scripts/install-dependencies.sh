@@ -10,6 +10,7 @@ packages=(
     nlohmann-json3-dev
     libgtest-dev
     libbenchmark-dev
+    pci.ids
 )
 
 missing=()

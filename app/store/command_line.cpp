@@ -26,6 +26,8 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string_view> ar
         if (argument == "--json" && !sawJson) {
             sawJson = true;
             request.json = true;
+        } else if (argument == "--info" && !request.info) {
+            request.info = true;
         } else if (argument == "--count" && !request.count && index + 1 < arguments.size()) {
             request.count = positiveCount(arguments[++index]);
             if (!request.count) {
@@ -35,8 +37,8 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string_view> ar
             return std::nullopt;
         }
     }
-    // A count only means something for JSON lines.
-    if (request.count && !request.json) {
+    // A count only means something for JSON lines, and the description is printed alone.
+    if ((request.count && !request.json) || (request.info && request.json)) {
         return std::nullopt;
     }
     return request;

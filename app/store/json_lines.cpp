@@ -2,30 +2,73 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
+#include <vector>
 
 #include "core/record_json.hpp"
 
 namespace vantric {
 
-std::optional<std::string> readingLine(double date, const CPUSnapshot& cpu,
-                                       const MemorySnapshot& memory, const GPUSnapshot& gpu) {
-    auto cpuJson = toJson(cpu);
-    auto gpuJson = toJson(gpu);
+namespace {
+
+Json appsJson(std::vector<AppUsage> apps) {
+    std::sort(apps.begin(), apps.end(), [](const AppUsage& left, const AppUsage& right) {
+        if (left.cpu != right.cpu) {
+            return left.cpu > right.cpu;
+        }
+        if (left.memory != right.memory) {
+            return left.memory > right.memory;
+        }
+        return left.id < right.id;
+    });
+    Json rows = Json::array();
+    for (const AppUsage& app : apps) {
+        Json row = Json::object();
+        row["id"] = app.id;
+        row["name"] = app.name;
+        row["bundlePath"] = app.bundlePath ? Json(*app.bundlePath) : Json(nullptr);
+        row["cpu"] = std::isfinite(app.cpu) ? app.cpu : 0.0;
+        row["memory"] = app.memory;
+        row["processCount"] = app.processCount;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// Whole seconds and their fraction apart, so that a date given in milliseconds prints as written
+// (a product with 1e-9 would print 0.25 s as 0.2499998).
+double secondsSinceEpoch(std::chrono::system_clock::time_point date) {
+    const auto since = date.time_since_epoch();
+    const auto whole = std::chrono::duration_cast<std::chrono::seconds>(since);
+    const auto fraction = std::chrono::duration_cast<std::chrono::nanoseconds>(since - whole);
+    return static_cast<double>(whole.count()) + static_cast<double>(fraction.count()) / 1e9;
+}
+
+}  // namespace
+
+std::optional<std::string> readingLine(const Reading& reading) {
+    auto cpuJson = toJson(reading.cpu);
+    auto gpuJson = toJson(reading.gpu);
     if (!cpuJson || !gpuJson) {
         return std::nullopt;
     }
     Json line = Json::object();
-    line["date"] = date;
+    line["date"] = secondsSinceEpoch(reading.date);
     line["cpu"] = std::move(cpuJson).value();
-    line["memory"] = toJson(memory);
+    line["memory"] = toJson(reading.memory);
     line["gpu"] = std::move(gpuJson).value();
-    return line.dump();
+    line["apps"] = appsJson(reading.processes.apps);
+    line["processCount"] = reading.processes.processCount;
+    line["readableProcessCount"] = reading.processes.readableProcessCount;
+    return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-int runJsonLines(SystemSampler& sampler, std::optional<std::uint64_t> count, std::FILE* output) {
+int runJsonLines(SystemSampler& system, ProcessSampler& processes,
+                 std::optional<std::uint64_t> count, std::FILE* output) {
     using namespace std::chrono;
-    sampler.sampleCPU();
+    system.sampleCPU();
+    processes.sample();
     // Deadlines step by exactly one second, so the period does not drift by the time each reading
     // takes. After a stall (the process stopped, a slow driver call) the missed seconds are
     // skipped: catching up would print readings of a few microseconds each.
@@ -33,11 +76,7 @@ int runJsonLines(SystemSampler& sampler, std::optional<std::uint64_t> count, std
     for (std::uint64_t written = 0; !count || written < *count;) {
         deadline = std::max(deadline + seconds(1), steady_clock::now());
         std::this_thread::sleep_until(deadline);
-        const CPUSnapshot cpu = sampler.sampleCPU();
-        const MemorySnapshot memory = sampler.sampleMemory();
-        const GPUSnapshot gpu = sampler.sampleGPU();
-        const double date = duration<double>(system_clock::now().time_since_epoch()).count();
-        const auto line = readingLine(date, cpu, memory, gpu);
+        const auto line = readingLine(takeReading(system, processes));
         if (!line) {
             continue;  // a reading JSON cannot hold is skipped, as a failed sample would be
         }

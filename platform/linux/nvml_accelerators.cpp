@@ -1,6 +1,8 @@
 #include "platform/linux/nvml_accelerators.hpp"
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 #include <dlfcn.h>
 
@@ -24,6 +26,9 @@ struct NvmlMemory {
     unsigned long long used;
 };
 
+// NVML_DEVICE_NAME_V2_BUFFER_SIZE: room for every name the driver gives, and its zero byte.
+constexpr std::size_t nameBufferSize = 96;
+
 template <typename Function>
 Function symbol(void* library, const char* name) {
     return reinterpret_cast<Function>(dlsym(library, name));
@@ -38,6 +43,9 @@ struct NvmlAccelerators::Api {
     NvmlReturn (*deviceByIndex)(unsigned int, NvmlDevice*);
     NvmlReturn (*utilizationRates)(NvmlDevice, NvmlUtilization*);
     NvmlReturn (*memoryInfo)(NvmlDevice, NvmlMemory*);
+    // Optional: only the machine facts need them, and older drivers lack the core count.
+    NvmlReturn (*name)(NvmlDevice, char*, unsigned int);
+    NvmlReturn (*numGpuCores)(NvmlDevice, unsigned int*);
 
     bool complete() const {
         return init != nullptr && shutdown != nullptr && deviceCount != nullptr &&
@@ -72,6 +80,8 @@ bool NvmlAccelerators::load(const std::string& library) {
         .utilizationRates =
             symbol<decltype(Api::utilizationRates)>(library_, "nvmlDeviceGetUtilizationRates"),
         .memoryInfo = symbol<decltype(Api::memoryInfo)>(library_, "nvmlDeviceGetMemoryInfo"),
+        .name = symbol<decltype(Api::name)>(library_, "nvmlDeviceGetName"),
+        .numGpuCores = symbol<decltype(Api::numGpuCores)>(library_, "nvmlDeviceGetNumGpuCores"),
     });
     if (!api->complete() || api->init() != nvmlSuccess) {
         return false;
@@ -123,6 +133,31 @@ void NvmlAccelerators::append(std::vector<Accelerator>& accelerators) {
         }
         accelerators.push_back(Accelerator{.statistics = std::move(statistics)});
     }
+}
+
+std::optional<std::string> NvmlAccelerators::deviceName(std::size_t index) const {
+    if (index >= devices_.size() || api_->name == nullptr) {
+        return std::nullopt;
+    }
+    std::array<char, nameBufferSize> name{};
+    if (api_->name(devices_[index], name.data(), static_cast<unsigned int>(name.size())) !=
+        nvmlSuccess) {
+        return std::nullopt;
+    }
+    // Up to the zero byte, and no further than the buffer should the driver leave it out.
+    const std::string_view text(name.data(), name.size());
+    return std::string(text.substr(0, text.find('\0')));
+}
+
+std::optional<std::int64_t> NvmlAccelerators::deviceCoreCount(std::size_t index) const {
+    if (index >= devices_.size() || api_->numGpuCores == nullptr) {
+        return std::nullopt;
+    }
+    unsigned int cores = 0;
+    if (api_->numGpuCores(devices_[index], &cores) != nvmlSuccess) {
+        return std::nullopt;
+    }
+    return std::int64_t{cores};
 }
 
 }  // namespace vantric

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,8 @@ namespace vantric {
 // only they fail.
 //
 // The device list is taken once, when the library starts; with no device the library is closed
-// again at once. Owned by LinuxHost, on its thread.
+// again at once. Owned by LinuxHost, on its thread; LinuxMachineFacts opens its own for a moment
+// on the main thread, which NVML allows (it counts its sessions).
 //
 // Left open: on a hybrid laptop every NVML query wakes a discrete card that runtime power
 // management has put to sleep; skipping such cards needs their PCI address from NVML to find
@@ -39,6 +42,14 @@ public:
     void append(std::vector<Accelerator>& accelerators);
 
     std::size_t deviceCount() const { return devices_.size(); }
+
+    // The product name of the device at index, below deviceCount() ("NVIDIA H100 80GB HBM3",
+    // nvmlDeviceGetName), as the driver wrote it; nothing when NVML cannot tell it.
+    std::optional<std::string> deviceName(std::size_t index) const;
+
+    // Its number of GPU cores (CUDA cores, nvmlDeviceGetNumGpuCores); nothing with a driver too
+    // old to have the call, and for a device that does not say.
+    std::optional<std::int64_t> deviceCoreCount(std::size_t index) const;
 
 private:
     struct Api;

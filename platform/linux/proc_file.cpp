@@ -17,6 +17,8 @@ constexpr std::size_t initialBufferSize = 4096;
 // file that does not is not one of ours.
 constexpr std::size_t largestFile = std::size_t{16} << 20;
 
+}  // namespace
+
 bool regeneratesOnRead(int descriptor) {
     struct statfs filesystem {};
     if (fstatfs(descriptor, &filesystem) != 0) {
@@ -25,7 +27,30 @@ bool regeneratesOnRead(int descriptor) {
     return filesystem.f_type == PROC_SUPER_MAGIC || filesystem.f_type == SYSFS_MAGIC;
 }
 
-}  // namespace
+std::optional<std::string_view> readWhole(int descriptor, std::string& buffer) {
+    if (buffer.empty()) {
+        buffer.resize(initialBufferSize);
+    }
+    while (true) {
+        const ssize_t count = pread(descriptor, buffer.data(), buffer.size(), 0);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        // A full buffer may hold only part of the file: read it again, whole, into a larger one.
+        // Reading on from the offset instead could join two generations of the text.
+        if (static_cast<std::size_t>(count) == buffer.size()) {
+            if (buffer.size() >= largestFile) {
+                return std::nullopt;
+            }
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        return std::string_view(buffer.data(), static_cast<std::size_t>(count));
+    }
+}
 
 ProcFile::ProcFile(std::filesystem::path path) : path_(std::move(path)) {}
 
@@ -54,34 +79,11 @@ std::optional<std::string_view> ProcFile::read() {
     if (descriptor_ < 0 && !open()) {
         return std::nullopt;
     }
-    if (buffer_.empty()) {
-        buffer_.resize(initialBufferSize);
+    const auto text = readWhole(descriptor_, buffer_);
+    if (!text || !keepOpen_) {
+        close();
     }
-    while (true) {
-        const ssize_t count = pread(descriptor_, buffer_.data(), buffer_.size(), 0);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            close();
-            return std::nullopt;
-        }
-        // A full buffer may hold only part of the file: read it again, whole, into a larger one.
-        // Reading on from the offset instead could join two generations of the text.
-        if (static_cast<std::size_t>(count) == buffer_.size()) {
-            if (buffer_.size() >= largestFile) {
-                close();
-                return std::nullopt;
-            }
-            buffer_.resize(buffer_.size() * 2);
-            continue;
-        }
-        const std::string_view text(buffer_.data(), static_cast<std::size_t>(count));
-        if (!keepOpen_) {
-            close();
-        }
-        return text;
-    }
+    return text;
 }
 
 bool ProcFile::open() {

@@ -7,6 +7,15 @@
 
 namespace vantric {
 
+// The whole text of an open file, read with pread at offset 0 into buffer, which grows as needed
+// and is kept for the next read; nothing when the read fails (for a /proc/PID file: the process
+// has gone). procfs writes a file's text afresh for every read at offset 0, so a descriptor kept
+// open reads the current text each time.
+std::optional<std::string_view> readWhole(int descriptor, std::string& buffer);
+
+// True when the descriptor's file is on procfs or sysfs, whose text is regenerated on each read.
+bool regeneratesOnRead(int descriptor);
+
 // One file of /proc or /sys, read whole into a buffer that is reused between reads.
 //
 // procfs and sysfs regenerate a file's text on every read at offset 0, so their descriptors stay

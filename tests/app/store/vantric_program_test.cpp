@@ -22,5 +22,11 @@ TEST(VantricProgram, ExitsZeroAfterTheCountedLinesAndTwoWithAUsageLineOnABadArgu
     EXPECT_EQ(exitStatus("--json --count none 2>/dev/null"), 2);
 }
 
+TEST(VantricProgram, PrintsTheMachineDescriptionAsOneObjectWithInfo) {
+    EXPECT_EQ(
+        exitStatus("--info | grep -c '^{\"chip\":.*\"coreSummary\":\"[0-9]* cores' | grep -qx 1"),
+        0);
+}
+
 }  // namespace
 }  // namespace vantric

@@ -2,6 +2,7 @@
 // runs its real dlopen/dlsym path in the tests.
 #include "fake_nvml.hpp"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -9,6 +10,7 @@ namespace {
 constexpr int success = 0;
 constexpr int uninitialized = 1;
 constexpr int invalidArgument = 2;
+constexpr int insufficientSize = 7;
 
 struct Utilization {
     unsigned int gpu;
@@ -83,5 +85,23 @@ int nvmlDeviceGetMemoryInfo(void* handle, Memory* memory) {
     const FakeNvmlDevice& device = deviceOf(handle);
     *memory = Memory{.total = device.total, .free = device.free, .used = device.used};
     return device.memoryResult;
+}
+
+int nvmlDeviceGetName(void* handle, char* name, unsigned int length) {
+    const FakeNvmlDevice& device = deviceOf(handle);
+    if (device.nameResult != success) {
+        return device.nameResult;
+    }
+    const std::size_t size = std::strlen(device.name) + 1;
+    if (size > length) {
+        return insufficientSize;
+    }
+    std::memcpy(name, device.name, size);
+    return success;
+}
+
+int nvmlDeviceGetNumGpuCores(void* handle, unsigned int* cores) {
+    *cores = deviceOf(handle).gpuCores;
+    return deviceOf(handle).gpuCoresResult;
 }
 }

@@ -12,6 +12,10 @@ struct FakeNvmlDevice {
     unsigned long long used = 0;
     int utilizationResult = 0;  // 0 for success, an NVML error code otherwise
     int memoryResult = 0;
+    const char* name = "";  // what nvmlDeviceGetName writes, when the buffer has room for it
+    int nameResult = 0;
+    unsigned int gpuCores = 0;
+    int gpuCoresResult = 0;
 };
 
 // Forget every device; the next nvmlInit_v2 answers initResult.

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_nvml.hpp"
+#include "fake_nvml_test.hpp"
 #include "platform/linux/linux_host.hpp"
 #include "support/fixtures.hpp"
 
@@ -14,32 +14,14 @@ namespace {
 constexpr int gpuIsLost = 15;
 constexpr int driverNotLoaded = 9;
 
-// Keeps the fake library loaded for the test and reaches its controls; NvmlAccelerators opens
-// the same path and so gets the same copy.
-class Nvml : public ::testing::Test {
+class Nvml : public testing::FakeNvmlTest {
 protected:
-    void SetUp() override {
-        ASSERT_NE(library, nullptr);
-        reset(0);
-    }
-    void TearDown() override { dlclose(library); }
-
-    template <typename Function>
-    Function control(const char* name) {
-        return reinterpret_cast<Function>(dlsym(library, name));
-    }
-
     std::vector<Accelerator> read() {
         NvmlAccelerators nvml(FAKE_NVML_LIBRARY);
         std::vector<Accelerator> found;
         nvml.append(found);
         return found;
     }
-
-    void* library = dlopen(FAKE_NVML_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    void (*reset)(int) = control<void (*)(int)>("fakeNvmlReset");
-    void (*add)(FakeNvmlDevice) = control<void (*)(FakeNvmlDevice)>("fakeNvmlAddDevice");
-    int (*openSessions)() = control<int (*)()>("fakeNvmlOpenSessions");
 };
 
 TEST_F(Nvml, PublishesEachDeviceUnderTheDriverStatisticNames) {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantric {
+
+// One application's share of the machine in one pass: every process it owns, summed.
+struct AppUsage {
+    std::string id{};                         // the grouping key; unique within one sample
+    std::string name{};                       // what the row shows
+    std::optional<std::string> bundlePath{};  // the application bundle, for its icon
+    double cpu = 0;            // percent of one processor, so a busy multi-process app can pass 100
+    std::uint64_t memory = 0;  // bytes, the processes' footprints summed
+    int processCount = 0;
+
+    bool operator==(const AppUsage&) const = default;
+};
+
+// The result of one pass over the process table.
+struct ProcessSample {
+    std::vector<AppUsage> apps{};  // one row per application, in the order first listed
+    int processCount = 0;          // processes the table listed
+    int readableProcessCount = 0;  // of those, the ones whose usage could be read
+};
+
+}  // namespace vantric

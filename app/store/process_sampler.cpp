@@ -1,0 +1,152 @@
+#include "app/store/process_sampler.hpp"
+
+#include <chrono>
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+namespace vantric {
+
+namespace {
+
+std::uint64_t steadyNanoseconds() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+std::string_view lastPathComponent(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.remove_suffix(1);
+    }
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos || path.size() == 1 ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+ProcessSampler::ProcessSampler(std::unique_ptr<ProcessTable> table)
+    : ProcessSampler(std::move(table), steadyNanoseconds) {}
+
+ProcessSampler::ProcessSampler(std::unique_ptr<ProcessTable> table, Clock clock)
+    : table_(std::move(table)), clock_(std::move(clock)), timebase_(table_->timebase()) {}
+
+ProcessSample ProcessSampler::sample() {
+    const std::uint64_t now = clock_();
+
+    const int count = table_->countProcesses();
+    if (count < 1) {
+        return {};
+    }
+    // A few spare slots take the processes started between the count and the listing.
+    identifiers_.assign(static_cast<std::size_t>(count) + 64, 0);
+    const int listed = table_->listProcesses(identifiers_);
+    if (listed < 1) {
+        return {};
+    }
+    // Measured from the last pass that was listed: advancing the clock on a failed listing would
+    // divide two intervals' processor time by one.
+    const std::uint64_t elapsed =
+        previousSampleNs_ && now > *previousSampleNs_ ? now - *previousSampleNs_ : 0;
+    previousSampleNs_ = now;
+
+    // Rows in the order their first process was listed, so that rows with equal figures keep
+    // their places from one pass to the next.
+    std::vector<AppUsage> rows;
+    std::unordered_map<std::string, std::size_t> rowIndex;  // key -> place in rows
+    std::unordered_map<std::int32_t, Baseline> newTimes;
+    newTimes.reserve(previousTimes_.size() + 64);
+    const std::size_t entries = std::min(static_cast<std::size_t>(listed), identifiers_.size());
+    for (std::size_t index = 0; index < entries; ++index) {
+        const std::int32_t pid = identifiers_[index];
+        if (pid <= 0) {
+            continue;
+        }
+        const auto usage = table_->usage(pid);
+        if (!usage) {
+            continue;
+        }
+        const std::uint64_t cpuNs = nanoseconds(usage->userTime, usage->systemTime);
+        // A listing that names a process twice must not count it twice.
+        if (!newTimes.try_emplace(pid, Baseline{.start = usage->startTime, .cpuNs = cpuNs})
+                 .second) {
+            continue;
+        }
+
+        double percent = 0;
+        const auto previous = previousTimes_.find(pid);
+        if (previous != previousTimes_.end() && previous->second.start == usage->startTime &&
+            elapsed != 0 && previous->second.cpuNs <= cpuNs) {
+            percent = static_cast<double>(cpuNs - previous->second.cpuNs) /
+                      static_cast<double>(elapsed) * 100.0;
+        }
+
+        const Identity& owner = identity(pid, *usage);
+        auto [found, added] = rowIndex.try_emplace(owner.key, rows.size());
+        if (added) {
+            rows.push_back(
+                AppUsage{.id = owner.key, .name = owner.name, .bundlePath = owner.bundlePath});
+        }
+        AppUsage& row = rows[found->second];
+        row.cpu += percent;
+        row.memory += usage->physicalFootprint;
+        row.processCount += 1;
+    }
+
+    previousTimes_ = std::move(newTimes);
+    std::erase_if(identities_,
+                  [this](const auto& entry) { return !previousTimes_.contains(entry.first); });
+
+    return ProcessSample{.apps = std::move(rows),
+                         .processCount = listed,
+                         .readableProcessCount = static_cast<int>(previousTimes_.size())};
+}
+
+const ProcessSampler::Identity& ProcessSampler::identity(std::int32_t pid,
+                                                         const ProcessUsage& usage) {
+    const auto cached = identities_.find(pid);
+    if (cached != identities_.end() && cached->second.start == usage.startTime &&
+        cached->second.shortName == usage.shortName) {
+        return cached->second.identity;
+    }
+    CachedIdentity entry{
+        .start = usage.startTime, .shortName = usage.shortName, .identity = resolve(pid)};
+    return identities_.insert_or_assign(pid, std::move(entry)).first->second.identity;
+}
+
+ProcessSampler::Identity ProcessSampler::resolve(std::int32_t pid) {
+    const std::string path = table_->executablePath(pid);
+    // The first ".app/" is the outermost bundle, so a helper application nested in another
+    // bundle's frameworks is counted with the application that owns it.
+    const std::size_t bundleEnd = path.find(".app/");
+    if (bundleEnd != std::string::npos) {
+        std::string bundlePath = path.substr(0, bundleEnd) + ".app";
+        std::string name = table_->bundleDisplayName(bundlePath);
+        if (name.ends_with(".app")) {
+            name.resize(name.size() - 4);
+        }
+        return Identity{.key = bundlePath, .name = std::move(name), .bundlePath = bundlePath};
+    }
+    std::string name = table_->shortName(pid);
+    if (name.empty()) {
+        name = std::string(lastPathComponent(path));
+    }
+    if (name.empty()) {
+        name = "Process " + std::to_string(pid);
+    }
+    return Identity{.key = "process:" + name, .name = name, .bundlePath = std::nullopt};
+}
+
+std::uint64_t ProcessSampler::nanoseconds(std::uint64_t user, std::uint64_t system) const {
+    if (timebase_.denom == 0) {
+        return 0;
+    }
+    // In floating point, as the sum of two large counters times numer would overflow 64 bits.
+    const double value = (static_cast<double>(user) + static_cast<double>(system)) *
+                         timebase_.numer / timebase_.denom;
+    // 2^64 as a double; converting anything at or above it to an integer is undefined.
+    constexpr double limit = 18446744073709551616.0;
+    return value >= limit ? UINT64_MAX : static_cast<std::uint64_t>(value);
+}
+
+}  // namespace vantric

@@ -1,0 +1,331 @@
+#include "platform/linux/linux_process_table.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <numeric>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "platform/linux/proc_file.hpp"
+#include "platform/linux/process_stat.hpp"
+
+namespace vantric {
+
+namespace {
+
+// The most open files asked for: two per process of a machine with tens of thousands of them.
+constexpr rlim_t wantedOpenFiles = 65536;
+// Left to the rest of the program (sockets, the window system, icon and settings files).
+constexpr rlim_t reservedOpenFiles = 512;
+
+std::size_t raiseOpenFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return 0;
+    }
+    const rlim_t wanted = limit.rlim_max == RLIM_INFINITY
+                              ? wantedOpenFiles
+                              : std::min<rlim_t>(limit.rlim_max, wantedOpenFiles);
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+        rlimit raised = limit;
+        raised.rlim_cur = wanted;
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0) {
+            limit = raised;
+        }
+    }
+    const rlim_t available =
+        limit.rlim_cur == RLIM_INFINITY ? wantedOpenFiles : std::min(limit.rlim_cur, wanted);
+    return available > reservedOpenFiles ? static_cast<std::size_t>(available - reservedOpenFiles)
+                                         : 0;
+}
+
+// "PID/file", relative to /proc, in a buffer that needs no allocation.
+class RelativePath {
+public:
+    RelativePath(std::int32_t pid, const char* file) {
+        char* end = std::to_chars(text_.data(), text_.data() + 16, pid).ptr;
+        *end++ = '/';
+        for (; *file != '\0' && end < text_.data() + text_.size() - 1; ++file) {
+            *end++ = *file;
+        }
+        *end = '\0';
+    }
+    const char* c_str() const { return text_.data(); }
+
+private:
+    std::array<char, 32> text_{};
+};
+
+std::optional<std::int32_t> processIdentifier(const char* name) {
+    std::int32_t pid = 0;
+    const char* end = name + std::char_traits<char>::length(name);
+    const auto [stop, error] = std::from_chars(name, end, pid);
+    if (name == end || error != std::errc{} || stop != end || pid <= 0 || *name == '+') {
+        return std::nullopt;
+    }
+    return pid;
+}
+
+constexpr std::string_view deletedSuffix = " (deleted)";
+
+// How many passes a process's swapped amount is kept before status is read again.
+constexpr std::uint64_t swapRefreshPasses = 10;
+
+}  // namespace
+
+LinuxProcessTable::LinuxProcessTable(const std::filesystem::path& root)
+    : LinuxProcessTable(root, Options{}) {}
+
+LinuxProcessTable::LinuxProcessTable(const std::filesystem::path& root, const Options& options)
+    : proc_(root / "proc"), options_(options) {
+    keptOpenLimit_ = options.keptOpenLimit ? *options.keptOpenLimit : raiseOpenFileLimit();
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pageSize > 0) {
+        pageSize_ = static_cast<std::uint64_t>(pageSize);
+    }
+    openDirectory();
+}
+
+LinuxProcessTable::~LinuxProcessTable() {
+    for (auto& [pid, files] : files_) {
+        closeFiles(files);
+    }
+    if (directory_ != nullptr) {
+        closedir(directory_);
+    }
+}
+
+Timebase LinuxProcessTable::timebase() {
+    // Every Linux ABI fixes the tick rate of /proc at USER_HZ, 100 on all but a few old ones.
+    const long reported = sysconf(_SC_CLK_TCK);
+    const auto ticksPerSecond = static_cast<std::uint32_t>(reported > 0 ? reported : 100);
+    constexpr std::uint32_t nanosecondsPerSecond = 1'000'000'000;
+    const std::uint32_t common = std::gcd(nanosecondsPerSecond, ticksPerSecond);
+    return Timebase{.numer = nanosecondsPerSecond / common, .denom = ticksPerSecond / common};
+}
+
+bool LinuxProcessTable::openDirectory() {
+    directory_ = opendir(proc_.c_str());
+    if (directory_ == nullptr) {
+        return false;
+    }
+    live_ = regeneratesOnRead(dirfd(directory_));
+    return true;
+}
+
+int LinuxProcessTable::countProcesses() {
+    if (directory_ == nullptr && !openDirectory()) {
+        return 0;
+    }
+    rewinddir(directory_);
+    ++pass_;
+    listed_.clear();
+    cursor_ = 0;
+
+    while (true) {
+        errno = 0;
+        // readdir is safe on a stream that only this table reads.
+        const dirent* entry = readdir(directory_);  // NOLINT(concurrency-mt-unsafe)
+        if (entry == nullptr) {
+            if (errno != 0) {
+                return 0;
+            }
+            break;
+        }
+        const auto pid = processIdentifier(entry->d_name);
+        if (!pid) {
+            continue;
+        }
+        OpenFiles& files = files_[*pid];
+        files.pass = pass_;
+        const bool wasOpen = files.stat >= 0;
+        auto text = read(files.stat, *pid, "stat");
+        if (!text && wasOpen) {
+            // The process the descriptors belonged to has gone; the identifier may already
+            // name a new one.
+            closeFiles(files);
+            text = read(files.stat, *pid, "stat");
+        }
+        const auto stat = text ? parseProcessStat(*text) : std::nullopt;
+        if (!stat) {
+            // Listed but unreadable: counted, and its usage will not be read.
+            listed_.push_back(Listed{.pid = *pid});
+            continue;
+        }
+        if (stat->kernelThread()) {
+            continue;
+        }
+        if (files.start != stat->startTicks) {
+            release(files.footprint);  // an earlier process's, when there is one
+            files.swappedBytes.reset();
+            files.start = stat->startTicks;
+        }
+        listed_.push_back(Listed{.pid = *pid,
+                                 .readable = true,
+                                 .userTicks = stat->userTicks,
+                                 .systemTicks = stat->systemTicks,
+                                 .startTicks = stat->startTicks,
+                                 .name = std::string(stat->name)});
+    }
+    for (auto entry = files_.begin(); entry != files_.end();) {
+        if (entry->second.pass == pass_) {
+            ++entry;
+        } else {
+            closeFiles(entry->second);
+            entry = files_.erase(entry);
+        }
+    }
+    return static_cast<int>(std::min<std::size_t>(listed_.size(), INT_MAX));
+}
+
+int LinuxProcessTable::listProcesses(std::span<std::int32_t> identifiers) {
+    if (directory_ == nullptr) {
+        return 0;
+    }
+    const std::size_t count = std::min(identifiers.size(), listed_.size());
+    for (std::size_t index = 0; index < count; ++index) {
+        identifiers[index] = listed_[index].pid;
+    }
+    return static_cast<int>(std::min<std::size_t>(count, INT_MAX));
+}
+
+std::optional<ProcessUsage> LinuxProcessTable::usage(std::int32_t pid) {
+    const Listed* process = find(pid);
+    const auto files = files_.find(pid);
+    if (process == nullptr || !process->readable || files == files_.end()) {
+        return std::nullopt;
+    }
+    const auto footprintBytes = footprint(pid, files->second);
+    if (!footprintBytes) {
+        return std::nullopt;
+    }
+    return ProcessUsage{.userTime = process->userTicks,
+                        .systemTime = process->systemTicks,
+                        .physicalFootprint = *footprintBytes,
+                        .startTime = process->startTicks,
+                        .shortName = process->name};
+}
+
+std::optional<std::uint64_t> LinuxProcessTable::footprint(std::int32_t pid, OpenFiles& files) {
+    if (options_.footprint == FootprintSource::status) {
+        const auto text = read(files.footprint, pid, "status");
+        if (!text) {
+            return std::nullopt;
+        }
+        const StatusMemory memory = parseStatusMemory(*text);
+        return (memory.resident + memory.swapped) * 1024;
+    }
+    const auto text = read(files.footprint, pid, "statm");
+    const auto pages = text ? parseStatmPrivatePages(*text) : std::nullopt;
+    if (!pages) {
+        return std::nullopt;
+    }
+    const std::uint64_t resident = *pages * pageSize_;
+    if (options_.footprint == FootprintSource::statm) {
+        return resident;
+    }
+    const bool due = (pass_ + static_cast<std::uint64_t>(pid)) % swapRefreshPasses == 0;
+    if (!files.swappedBytes || due) {
+        int once = -1;
+        if (const auto status = read(once, pid, "status", false)) {
+            files.swappedBytes = parseStatusMemory(*status).swapped * 1024;
+        }
+    }
+    return resident + files.swappedBytes.value_or(0);
+}
+
+std::string LinuxProcessTable::executablePath(std::int32_t pid) {
+    if (directory_ == nullptr) {
+        return {};
+    }
+    std::array<char, 4096> target{};
+    const ssize_t length = readlinkat(dirfd(directory_), RelativePath(pid, "exe").c_str(),
+                                      target.data(), target.size());
+    if (length <= 0) {
+        return {};
+    }
+    std::string path(target.data(), static_cast<std::size_t>(length));
+    if (path.ends_with(deletedSuffix)) {
+        path.resize(path.size() - deletedSuffix.size());
+    }
+    return path;
+}
+
+std::string LinuxProcessTable::shortName(std::int32_t pid) {
+    const Listed* process = find(pid);
+    return process != nullptr ? process->name : std::string();
+}
+
+std::string LinuxProcessTable::bundleDisplayName(std::string_view bundlePath) {
+    while (bundlePath.size() > 1 && bundlePath.back() == '/') {
+        bundlePath.remove_suffix(1);
+    }
+    const std::size_t slash = bundlePath.rfind('/');
+    return std::string(slash == std::string_view::npos ? bundlePath : bundlePath.substr(slash + 1));
+}
+
+// Reads file of pid through descriptor: the kept-open one when there is one, otherwise a fresh
+// one that stays open when the budget allows. A kept-open descriptor whose read fails is closed.
+std::optional<std::string_view> LinuxProcessTable::read(int& descriptor, std::int32_t pid,
+                                                        const char* file, bool mayKeepOpen) {
+    if (descriptor >= 0) {
+        auto text = readWhole(descriptor, buffer_);
+        if (!text) {
+            release(descriptor);
+        }
+        return text;
+    }
+    int opened = -1;
+    do {
+        opened = openat(dirfd(directory_), RelativePath(pid, file).c_str(), O_RDONLY | O_CLOEXEC);
+    } while (opened < 0 && errno == EINTR);
+    if (opened < 0) {
+        return std::nullopt;
+    }
+    const auto text = readWhole(opened, buffer_);
+    if (text && mayKeepOpen && live_ && keptOpen_ < keptOpenLimit_) {
+        descriptor = opened;
+        ++keptOpen_;
+    } else {
+        ::close(opened);
+    }
+    return text;
+}
+
+void LinuxProcessTable::release(int& descriptor) {
+    if (descriptor >= 0) {
+        ::close(descriptor);
+        descriptor = -1;
+        --keptOpen_;
+    }
+}
+
+void LinuxProcessTable::closeFiles(OpenFiles& files) {
+    release(files.stat);
+    release(files.footprint);
+}
+
+// The sampler asks for the processes in listing order, each once for its usage and once more for
+// its name when it is new: look at the next and the last place before searching.
+const LinuxProcessTable::Listed* LinuxProcessTable::find(std::int32_t pid) {
+    for (const std::size_t index : {cursor_, cursor_ - 1}) {
+        if (index < listed_.size() && listed_[index].pid == pid) {
+            cursor_ = index + 1;
+            return &listed_[index];
+        }
+    }
+    const auto found = std::find_if(listed_.begin(), listed_.end(),
+                                    [pid](const Listed& process) { return process.pid == pid; });
+    if (found == listed_.end()) {
+        return nullptr;
+    }
+    cursor_ = static_cast<std::size_t>(found - listed_.begin()) + 1;
+    return &*found;
+}
+
+}  // namespace vantric

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/process_table.hpp"
+
+#include <dirent.h>
+
+namespace vantric {
+
+// The process table of a Linux machine, from /proc under a root directory ("/" in production, a
+// fixture tree in the tests).
+//
+// Listing: the numeric entries of /proc, less the kernel's own threads (PF_KTHREAD in the flags of
+// their stat line), which run no program of a user's. Counting the processes takes the listing
+// and reads every stat line; the fill that follows hands out that listing.
+//
+// Usage: processor time is utime + stime of /proc/PID/stat in clock ticks, and the timebase turns
+// clock ticks into nanoseconds (numer / denom = 10^9 / the tick rate); the start time is
+// starttime, in ticks after boot.
+//
+// Footprint: the memory that is the process's own, in RAM or swapped out; shared libraries and
+// mapped files, which the page cache holds once for every process that maps them, are not in it.
+// The sources, all measured by the process benchmark:
+//   statm                  (resident - shared) of /proc/PID/statm in pages: the anonymous pages
+//                          in RAM. Cheap, but a process whose memory went to swap (or to zram,
+//                          which is swap too) shrinks in the list while it still owns it.
+//   status                 RssAnon + VmSwap of /proc/PID/status: the same pages plus the swapped
+//                          ones. Exact, but the kernel writes about sixty lines of status for the
+//                          two, and a pass costs 1.3 times opening and reading stat and statm of
+//                          every process, against 0.5 times with statm.
+//   statmAndStatusSwap     statm at every pass, and VmSwap from status when a process is first
+//                          seen and then at every tenth pass (the processes take turns by
+//                          identifier). The default: what a process has in swap changes slowly,
+//                          so the sum is right to within what moved to or from swap in the last
+//                          ten seconds, for about 0.7 times the floor.
+// Path: the target of /proc/PID/exe, without the " (deleted)" the kernel appends once the file
+// has been replaced (a package upgrade), so the process keeps its application. Another user's
+// process has no readable link, and a kernel thread none at all: both give an empty path.
+// Short name: comm, as the stat line of the same pass carries it, so it costs no read of its own.
+// Bundle display name: the folder's own name.
+//
+// Cost: the descriptors of each process's stat and footprint files stay open between passes and
+// are read with one pread at offset 0 each, which procfs answers with fresh text; this halves the
+// system calls of a pass against opening the files each time. A read on the descriptor of a
+// process that has gone fails, which drops the process; an identifier that comes back is a new
+// process and gets new descriptors. The soft limit on open files is raised to the hard limit
+// (at most 65536) when the table is made, and descriptors beyond a budget that leaves the rest of
+// the program room are opened and closed at each read instead. Files not on procfs (fixtures) are
+// always opened afresh, so a test sees a file as it is now.
+//
+// Not thread-safe: owned by the process sampler, on its thread.
+class LinuxProcessTable final : public ProcessTable {
+public:
+    enum class FootprintSource { statmAndStatusSwap, status, statm };
+
+    struct Options {
+        FootprintSource footprint = FootprintSource::statmAndStatusSwap;
+        // Most descriptors kept open at once. Without one, the table raises the open-file limit
+        // and keeps open what it allows after a reserve for the rest of the program.
+        std::optional<std::size_t> keptOpenLimit{};
+    };
+
+    explicit LinuxProcessTable(const std::filesystem::path& root = "/");
+    LinuxProcessTable(const std::filesystem::path& root, const Options& options);
+    ~LinuxProcessTable() override;
+    LinuxProcessTable(const LinuxProcessTable&) = delete;
+    LinuxProcessTable& operator=(const LinuxProcessTable&) = delete;
+
+    Timebase timebase() override;
+    int countProcesses() override;
+    int listProcesses(std::span<std::int32_t> identifiers) override;
+    std::optional<ProcessUsage> usage(std::int32_t pid) override;
+    std::string executablePath(std::int32_t pid) override;
+    std::string shortName(std::int32_t pid) override;
+    std::string bundleDisplayName(std::string_view bundlePath) override;
+
+    // Descriptors kept open now.
+    std::size_t keptOpen() const { return keptOpen_; }
+
+private:
+    // The descriptors of one identifier; -1 where a file is not open.
+    struct OpenFiles {
+        int stat = -1;
+        int footprint = -1;
+        std::uint64_t start = 0;
+        std::uint64_t pass = 0;                       // the last pass that listed the identifier
+        std::optional<std::uint64_t> swappedBytes{};  // as status said at the last look
+    };
+    // One process of the current listing and what its stat line said.
+    struct Listed {
+        std::int32_t pid = 0;
+        bool readable = false;
+        std::uint64_t userTicks = 0;
+        std::uint64_t systemTicks = 0;
+        std::uint64_t startTicks = 0;
+        std::string name{};
+    };
+
+    bool openDirectory();
+    std::optional<std::string_view> read(int& descriptor, std::int32_t pid, const char* file,
+                                         bool mayKeepOpen = true);
+    std::optional<std::uint64_t> footprint(std::int32_t pid, OpenFiles& files);
+    void release(int& descriptor);
+    void closeFiles(OpenFiles& files);
+    const Listed* find(std::int32_t pid);
+
+    std::filesystem::path proc_;
+    Options options_;
+    DIR* directory_ = nullptr;
+    std::size_t keptOpenLimit_ = 0;
+    bool live_ = false;  // /proc is procfs: descriptors may stay open
+    std::size_t keptOpen_ = 0;
+    std::uint64_t pass_ = 0;
+    std::unordered_map<std::int32_t, OpenFiles> files_;
+    std::vector<Listed> listed_;
+    std::size_t cursor_ = 0;  // where the next lookup in listed_ starts
+    std::string buffer_;      // every read of a pass goes through it
+    std::uint64_t pageSize_ = 4096;
+};
+
+}  // namespace vantric

@@ -1,0 +1,107 @@
+#include "platform/linux/process_stat.hpp"
+
+#include <array>
+
+#include "platform/linux/text_fields.hpp"
+
+namespace vantric {
+
+namespace {
+
+// Positions after the name, counting the state (field 3 of the line) as 0.
+constexpr std::size_t flagsField = 6;
+constexpr std::size_t userField = 11;
+constexpr std::size_t systemField = 12;
+constexpr std::size_t startField = 19;
+
+}  // namespace
+
+std::optional<ProcessStat> parseProcessStat(std::string_view text) {
+    if (!text.ends_with('\n')) {
+        return std::nullopt;
+    }
+    const std::size_t open = text.find('(');
+    const std::size_t close = text.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open) {
+        return std::nullopt;
+    }
+    ProcessStat stat{.name = text.substr(open + 1, close - open - 1)};
+    std::string_view rest = text.substr(close + 1);
+    rest.remove_suffix(1);
+    for (std::size_t field = 0; field <= startField; ++field) {
+        const std::string_view token = nextToken(rest);
+        if (token.empty()) {
+            return std::nullopt;
+        }
+        if (field != flagsField && field != userField && field != systemField &&
+            field != startField) {
+            continue;
+        }
+        const auto value = parseUnsigned(token);
+        if (!value) {
+            return std::nullopt;
+        }
+        switch (field) {
+        case flagsField:
+            if (*value > UINT32_MAX) {
+                return std::nullopt;
+            }
+            stat.flags = static_cast<std::uint32_t>(*value);
+            break;
+        case userField: stat.userTicks = *value; break;
+        case systemField: stat.systemTicks = *value; break;
+        default: stat.startTicks = *value; break;
+        }
+    }
+    return stat;
+}
+
+std::optional<std::uint64_t> parseStatmPrivatePages(std::string_view text) {
+    if (!text.ends_with('\n')) {
+        return std::nullopt;
+    }
+    text.remove_suffix(1);
+    std::array<std::uint64_t, 7> fields{};
+    for (std::uint64_t& field : fields) {
+        const auto value = parseUnsigned(nextToken(text));
+        if (!value) {
+            return std::nullopt;
+        }
+        field = *value;
+    }
+    if (!nextToken(text).empty()) {
+        return std::nullopt;
+    }
+    const std::uint64_t resident = fields[1];
+    const std::uint64_t shared = fields[2];
+    return resident > shared ? resident - shared : 0;
+}
+
+StatusMemory parseStatusMemory(std::string_view text) {
+    std::optional<std::uint64_t> resident;
+    std::optional<std::uint64_t> anonymous;
+    std::optional<std::uint64_t> swapped;
+    const auto kilobytes = [](std::string_view rest) -> std::optional<std::uint64_t> {
+        const auto value = parseUnsigned(nextToken(rest));
+        // 2^54 kB is 16 EiB: more is garbage, and refusing it keeps the sum from wrapping.
+        if (!value || *value > (std::uint64_t{1} << 54) || nextToken(rest) != "kB") {
+            return std::nullopt;
+        }
+        return value;
+    };
+    forEachCompleteLine(text, [&](std::string_view line) {
+        if (line.starts_with("VmRSS:")) {
+            resident = kilobytes(line.substr(6));
+        } else if (line.starts_with("RssAnon:")) {
+            anonymous = kilobytes(line.substr(8));
+        } else if (line.starts_with("VmSwap:")) {
+            swapped = kilobytes(line.substr(7));
+            return false;  // the last of the three; the rest of the file is not needed
+        }
+        return true;
+    });
+    return StatusMemory{.resident = anonymous ? *anonymous : resident.value_or(0),
+                        .swapped = swapped.value_or(0)};
+}
+
+}  // namespace vantric

@@ -1,0 +1,95 @@
+#include "core/system_info.hpp"
+
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "support/fake_machine_facts.hpp"
+
+namespace vantric {
+namespace {
+
+using std::chrono::seconds;
+using std::chrono::system_clock;
+using testing::FakeMachineFacts;
+
+SystemInfo gather(FakeMachineFacts::Answers answers) {
+    FakeMachineFacts facts(std::move(answers));
+    return SystemInfo::current(facts);
+}
+
+struct FallbackRow {
+    std::string chip;
+    std::string gpuName;
+    std::optional<std::int64_t> gpuCores;
+    FakeMachineFacts::Answers answers;
+};
+
+TEST(SystemInfo, FactsThatCannotBeReadTakeTheirFallbacks) {
+    const AcceleratorModel nameless{.model = std::nullopt, .coreCount = 10};
+    const AcceleratorModel empty{.model = ""};  // an empty name is still a name
+    const std::string device = "Virtio 1.0 GPU";
+    const FallbackRow rows[] = {
+        {"x86_64", "GPU", std::nullopt, {}},
+        {"aarch64", device, std::nullopt, {.machine = "aarch64", .defaultDevice = device}},
+        {"x86_64", device, 10, {.accelerator = nameless, .defaultDevice = device}},
+        {"x86_64", "GPU", 10, {.accelerator = nameless}},
+        {"x86_64", "", std::nullopt, {.accelerator = empty, .defaultDevice = device}},
+    };
+    for (const FallbackRow& row : rows) {
+        const SystemInfo info = gather(row.answers);
+        EXPECT_EQ(std::tie(info.chip, info.gpuName, info.gpuCores),
+                  std::tie(row.chip, row.gpuName, row.gpuCores));
+        EXPECT_EQ(info.cores, 1);
+        EXPECT_FALSE(info.bootTime);
+    }
+}
+
+TEST(SystemInfo, CoreSummaryShowsLevelsOnlyWhenBothAreKnown) {
+    const std::tuple<std::int64_t, std::optional<std::int64_t>, std::optional<std::int64_t>,
+                     const char*>
+        rows[] = {
+            {10, 4, 6, "10 cores (4P + 6E)"},
+            {12, 8, 4, "12 cores (8P + 4E)"},
+            {20, 8, 8, "20 cores (8P + 8E)"},  // cores, not the sum: P cores run two threads
+            {8, std::nullopt, std::nullopt, "8 cores"},
+            {8, 4, std::nullopt, "8 cores"},
+            {8, std::nullopt, 4, "8 cores"},
+        };
+    for (const auto& [cores, performance, efficiency, summary] : rows) {
+        EXPECT_EQ(gather({.processors = cores, .levels = {performance, efficiency}}).coreSummary(),
+                  summary);
+    }
+}
+
+TEST(SystemInfo, BootTimesTheClockCannotHoldAreAbsent) {
+    const auto at = [](std::int64_t whole, std::int64_t micros) {
+        return system_clock::time_point(seconds(whole) + std::chrono::microseconds(micros));
+    };
+    // 1700000000 s and 500000 µs is half a second after 1700000000 s.
+    const std::pair<KernelTime, std::optional<system_clock::time_point>> rows[] = {
+        {{.seconds = 1700000000, .microseconds = 500000}, at(1700000000, 500000)},
+        {{.seconds = 9223372035, .microseconds = 999999}, at(9223372035, 999999)},
+        {{.seconds = 9223372036, .microseconds = 0}, std::nullopt},
+        {{.seconds = -9223372036, .microseconds = 0}, std::nullopt},
+        {{.seconds = std::numeric_limits<std::int64_t>::max()}, std::nullopt},
+        {{.seconds = 1700000000, .microseconds = 1000000}, std::nullopt},
+        {{.seconds = 1700000000, .microseconds = -1}, std::nullopt},
+    };
+    for (const auto& [booted, expected] : rows) {
+        EXPECT_EQ(gather({.booted = booted}).bootTime, expected) << booted.seconds;
+    }
+}
+
+TEST(SystemInfo, JsonHoldsAbsentFieldsAsNullAndTheBootTimeUnrounded) {
+    SystemInfo info{.chip = "AMD EPYC", .cores = 2, .gpuName = "GPU", .osVersion = "Debian"};
+    EXPECT_EQ(toJson(info).dump(),
+              R"({"chip":"AMD EPYC","cores":2,"performanceCores":null,"efficiencyCores":null,)"
+              R"("memory":0,"gpuName":"GPU","gpuCores":null,"osVersion":"Debian",)"
+              R"("bootTime":null,"coreSummary":"2 cores"})");
+    info.bootTime = system_clock::time_point(seconds(1700000000)) + std::chrono::milliseconds(250);
+    EXPECT_EQ(toJson(info)["bootTime"].dump(), "1700000000.25");  // not 1700000000.2499998
+}
+
+}  // namespace
+}  // namespace vantric

@@ -1,0 +1,154 @@
+#include "platform/linux/linux_process_table.hpp"
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "support/fixtures.hpp"
+
+namespace vantric {
+namespace {
+
+using testing::TemporaryTree;
+
+std::vector<std::int32_t> listing(LinuxProcessTable& table) {
+    const int count = table.countProcesses();
+    std::vector<std::int32_t> identifiers(static_cast<std::size_t>(std::max(count, 0)) + 64);
+    identifiers.resize(static_cast<std::size_t>(std::max(table.listProcesses(identifiers), 0)));
+    std::sort(identifiers.begin(), identifiers.end());
+    return identifiers;
+}
+
+const std::filesystem::path desktop = testing::fixturePath("processes/desktop");
+
+// A copy the test may change; the exe links are copied as links.
+void copyDesktop(const TemporaryTree& tree) {
+    std::filesystem::copy(
+        desktop, tree.root(),
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
+}
+
+TEST(LinuxProcessTable, ListsProcessesButNotKernelThreadsOrOtherEntries) {
+    LinuxProcessTable table(desktop);
+    // Not 2 and 95 (kernel threads), 0, +7, sys or uptime; 3004 is listed though unreadable.
+    EXPECT_EQ(listing(table),
+              (std::vector<std::int32_t>{1, 1204, 1310, 2001, 2002, 2100, 3001, 3002, 3003, 3004}));
+    EXPECT_FALSE(table.usage(3004));
+    EXPECT_FALSE(table.usage(2));
+    EXPECT_FALSE(table.usage(4242));
+}
+
+TEST(LinuxProcessTable, ReadsTimesNamesAndPathsOfEachProcess) {
+    LinuxProcessTable table(desktop);
+    listing(table);
+    const auto bash = table.usage(1204);
+    ASSERT_TRUE(bash);
+    EXPECT_EQ(bash->userTime, 300U);
+    EXPECT_EQ(bash->systemTime, 100U);
+    EXPECT_EQ(bash->startTime, 5000U);
+    EXPECT_EQ(bash->shortName, "bash");
+    EXPECT_EQ(table.shortName(1310), "Web (Content) x");
+    EXPECT_EQ(table.executablePath(1204), "/usr/bin/bash");
+    EXPECT_EQ(table.executablePath(3002), "/usr/lib/firefox/firefox");  // replaced on disk
+    EXPECT_EQ(table.executablePath(1), "");                             // another user's
+    EXPECT_EQ(table.bundleDisplayName("/opt/Big.app"), "Big.app");
+
+    const Timebase timebase = table.timebase();
+    ASSERT_NE(timebase.denom, 0U);
+    EXPECT_EQ(std::uint64_t{timebase.numer} * static_cast<std::uint64_t>(sysconf(_SC_CLK_TCK)),
+              1'000'000'000ULL * timebase.denom);
+}
+
+TEST(LinuxProcessTable, FootprintIsPrivateMemoryWithSwapExceptFromStatmAlone) {
+    using Source = LinuxProcessTable::FootprintSource;
+    LinuxProcessTable mixed(desktop);
+    LinuxProcessTable status(desktop, {.footprint = Source::status});
+    LinuxProcessTable statm(desktop, {.footprint = Source::statm});
+    for (LinuxProcessTable* table : {&mixed, &status, &statm}) {
+        listing(*table);
+        // A shell's shared libraries and a browser's shared memory are not their own.
+        EXPECT_EQ(table->usage(1310)->physicalFootprint, 40960U * 1024);
+        // A zombie is readable and holds nothing.
+        EXPECT_EQ(table->usage(2100)->physicalFootprint, 0U);
+    }
+    // bash: RssAnon 2048 kB and 1024 kB swapped out.
+    EXPECT_EQ(mixed.usage(1204)->physicalFootprint, 3072U * 1024);
+    EXPECT_EQ(status.usage(1204)->physicalFootprint, 3072U * 1024);
+    EXPECT_EQ(statm.usage(1204)->physicalFootprint, 2048U * 1024);
+}
+
+TEST(LinuxProcessTable, RereadsWhatAProcessHasInSwapEveryTenPasses) {
+    TemporaryTree tree;
+    copyDesktop(tree);
+    LinuxProcessTable table(tree.root());
+    listing(table);
+    EXPECT_EQ(table.usage(1204)->physicalFootprint, 3072U * 1024);
+    std::string status = testing::readFile(tree / "proc/1204/status");
+    status.replace(status.find("VmSwap:\t  1024 kB"), 17, "VmSwap:\t  4096 kB");
+    testing::writeFile(tree / "proc/1204/status", status);
+    std::vector<std::uint64_t> footprints;
+    for (int pass = 0; pass < 10; ++pass) {
+        listing(table);
+        footprints.push_back(table.usage(1204)->physicalFootprint / 1024);
+    }
+    EXPECT_EQ(std::count(footprints.begin(), footprints.end(), 3072U),
+              std::find(footprints.begin(), footprints.end(), 6144U) - footprints.begin());
+    EXPECT_EQ(footprints.back(), 6144U);
+}
+
+TEST(LinuxProcessTable, SeesProcessesGoAndIdentifiersComeBackAsNewProcesses) {
+    TemporaryTree tree;
+    copyDesktop(tree);
+    LinuxProcessTable table(tree.root());
+    listing(table);
+    EXPECT_EQ(table.usage(1204)->startTime, 5000U);
+
+    std::filesystem::remove_all(tree / "proc/1310");
+    std::string stat = testing::readFile(tree / "proc/1204/stat");
+    stat.replace(stat.find(" 5000 "), 6, " 9000 ");
+    testing::writeFile(tree / "proc/1204/stat", stat);
+    const auto second = listing(table);
+    EXPECT_EQ(std::count(second.begin(), second.end(), 1310), 0);
+    EXPECT_EQ(table.usage(1204)->startTime, 9000U);
+
+    std::filesystem::remove(tree / "proc/2001/statm");  // gone between listing and usage
+    EXPECT_FALSE(table.usage(2001));
+}
+
+// The real /proc: descriptors stay open between passes and go with their process.
+TEST(LinuxProcessTable, OnThisMachineKeepsFilesOpenAndDropsAProcessThatExits) {
+    LinuxProcessTable table;
+    pid_t child = 0;
+    char sleepProgram[] = "sleep";
+    char duration[] = "30";
+    char* arguments[] = {sleepProgram, duration, nullptr};
+    ASSERT_EQ(posix_spawnp(&child, "sleep", nullptr, nullptr, arguments, environ), 0);
+
+    auto first = listing(table);
+    EXPECT_TRUE(std::binary_search(first.begin(), first.end(), getpid()));
+    EXPECT_TRUE(std::binary_search(first.begin(), first.end(), child));
+    if (testing::readFile("/proc/2/comm") == "kthreadd\n") {
+        EXPECT_FALSE(std::binary_search(first.begin(), first.end(), 2));
+    }
+    ASSERT_TRUE(table.usage(child));
+    EXPECT_EQ(table.executablePath(getpid()), std::filesystem::read_symlink("/proc/self/exe"));
+    const std::size_t openWithChild = table.keptOpen();
+    EXPECT_GE(openWithChild, first.size());
+
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    auto second = listing(table);
+    EXPECT_FALSE(std::binary_search(second.begin(), second.end(), child));
+    EXPECT_FALSE(table.usage(child));
+    EXPECT_LT(table.keptOpen(), openWithChild);
+}
+
+}  // namespace
+}  // namespace vantric

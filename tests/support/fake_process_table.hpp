@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/process_table.hpp"
+
+namespace vantric::testing {
+
+// A process table that answers from what the test sets, and counts the calls the sampler makes.
+class FakeProcessTable final : public ProcessTable {
+public:
+    struct Process {
+        ProcessUsage usage{};
+        std::string path{};
+        std::string name{};
+        bool readable = true;
+    };
+    struct State {
+        Timebase timebase{};
+        std::vector<std::int32_t> listing;  // what the listing returns, in order
+        std::optional<int> count;           // what the count says; the listing's size without one
+        bool listingFails = false;
+        std::map<std::int32_t, Process> processes;
+        std::map<std::string, std::string> displayNames;  // bundle path -> name; else the folder's
+        int pathReads = 0;
+        std::size_t lastBufferSize = 0;
+    };
+
+    explicit FakeProcessTable(std::shared_ptr<State> state) : state_(std::move(state)) {}
+
+    Timebase timebase() override { return state_->timebase; }
+    int countProcesses() override {
+        if (state_->listingFails) {
+            return 0;
+        }
+        return state_->count.value_or(static_cast<int>(state_->listing.size()));
+    }
+    int listProcesses(std::span<std::int32_t> identifiers) override {
+        state_->lastBufferSize = identifiers.size();
+        if (state_->listingFails) {
+            return 0;
+        }
+        std::size_t written = 0;
+        for (; written < identifiers.size() && written < state_->listing.size(); ++written) {
+            identifiers[written] = state_->listing[written];
+        }
+        return static_cast<int>(written);
+    }
+    std::optional<ProcessUsage> usage(std::int32_t pid) override {
+        const auto found = state_->processes.find(pid);
+        if (found == state_->processes.end() || !found->second.readable) {
+            return std::nullopt;
+        }
+        return found->second.usage;
+    }
+    std::string executablePath(std::int32_t pid) override {
+        ++state_->pathReads;
+        const auto found = state_->processes.find(pid);
+        return found == state_->processes.end() ? std::string() : found->second.path;
+    }
+    std::string shortName(std::int32_t pid) override {
+        const auto found = state_->processes.find(pid);
+        return found == state_->processes.end() ? std::string() : found->second.name;
+    }
+    std::string bundleDisplayName(std::string_view bundlePath) override {
+        const auto found = state_->displayNames.find(std::string(bundlePath));
+        if (found != state_->displayNames.end()) {
+            return found->second;
+        }
+        return std::string(bundlePath.substr(bundlePath.rfind('/') + 1));
+    }
+
+private:
+    std::shared_ptr<State> state_;
+};
+
+}  // namespace vantric::testing
