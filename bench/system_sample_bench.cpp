@@ -12,12 +12,12 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <string>
 
 #include <benchmark/benchmark.h>
 
+#include "bench/ratio_reporter.hpp"
 #include "core/system_sampler.hpp"
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/meminfo.hpp"
@@ -104,38 +104,6 @@ void parseZramText(benchmark::State& state) {
 }
 BENCHMARK(parseZramText)->Name("parse/zramMmStat");
 
-// Keeps the real time per iteration of each benchmark, the median where there is one.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median ||
-                (run.run_type == Run::RT_Iteration && !medians_.contains(run.run_name.str()))) {
-                times_[run.run_name.str()] = run.GetAdjustedRealTime();
-                if (median) {
-                    medians_[run.run_name.str()] = true;
-                }
-            }
-        }
-    }
-
-    void printRatio() const {
-        const auto floor = times_.find("floor/readSystemFiles");
-        const auto sample = times_.find("sample/full");
-        if (floor == times_.end() || sample == times_.end() || floor->second <= 0) {
-            return;
-        }
-        std::printf("\nfull sample %.2f us, floor %.2f us, ratio %.3f\n", sample->second / 1000,
-                    floor->second / 1000, sample->second / floor->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    std::map<std::string, bool> medians_;
-};
-
 }  // namespace
 }  // namespace vantric
 
@@ -144,9 +112,10 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    vantric::RatioReporter reporter;
+    vantric::RatioReporter reporter({std::pair{"sample/full", "floor/readSystemFiles"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio();
+    std::printf("\n");
+    reporter.printRatios();
     benchmark::Shutdown();
     return 0;
 }
