@@ -33,13 +33,13 @@ namespace vantric {
 //                          which is swap too) shrinks in the list while it still owns it.
 //   status                 RssAnon + VmSwap of /proc/PID/status: the same pages plus the swapped
 //                          ones. Exact, but the kernel writes about sixty lines of status for the
-//                          two, and a pass costs 1.3 times opening and reading stat and statm of
-//                          every process, against 0.5 times with statm.
+//                          two, and a pass costs 1.1 to 1.3 times opening and reading stat and
+//                          statm of every process, against 0.55 to 0.65 times with statm.
 //   statmAndStatusSwap     statm at every pass, and VmSwap from status when a process is first
 //                          seen and then at every tenth pass (the processes take turns by
 //                          identifier). The default: what a process has in swap changes slowly,
 //                          so the sum is right to within what moved to or from swap in the last
-//                          ten seconds, for about 0.7 times the floor.
+//                          ten seconds, for 0.6 to 0.8 times the floor.
 // Path: the target of /proc/PID/exe, without the " (deleted)" the kernel appends once the file
 // has been replaced (a package upgrade), so the process keeps its application. Another user's
 // process has no readable link, and a kernel thread none at all: both give an empty path.
