@@ -38,8 +38,9 @@ void appendUtf8(std::string& out, char32_t point) {
 // A zero digit whose ten digits would run into the UTF-16 surrogates or past Unicode would make
 // text no decoder accepts; such a locale gets ASCII digits instead.
 char32_t usableZeroDigit(char32_t zero) {
-    const bool belowSurrogates = zero + 9 < 0xD800;
-    const bool aboveSurrogates = zero > 0xDFFF && zero + 9 <= 0x10FFFF;
+    // zero + 9 would wrap for a zero near the top of char32_t, so the bounds move instead.
+    const bool belowSurrogates = zero < 0xD800 - 9;
+    const bool aboveSurrogates = zero > 0xDFFF && zero <= 0x10FFFF - 9;
     return belowSurrogates || aboveSurrogates ? zero : U'0';
 }
 

@@ -13,6 +13,13 @@ namespace vantric {
 namespace {
 
 Json appsJson(std::vector<AppUsage> apps) {
+    // A share JSON cannot hold is written as 0, so it sorts as 0: a NaN in the comparison would
+    // break the ordering std::sort needs.
+    for (AppUsage& app : apps) {
+        if (!std::isfinite(app.cpu)) {
+            app.cpu = 0;
+        }
+    }
     std::sort(apps.begin(), apps.end(), [](const AppUsage& left, const AppUsage& right) {
         if (left.cpu != right.cpu) {
             return left.cpu > right.cpu;
@@ -28,7 +35,7 @@ Json appsJson(std::vector<AppUsage> apps) {
         row["id"] = app.id;
         row["name"] = app.name;
         row["bundlePath"] = app.bundlePath ? Json(*app.bundlePath) : Json(nullptr);
-        row["cpu"] = std::isfinite(app.cpu) ? app.cpu : 0.0;
+        row["cpu"] = app.cpu;
         row["memory"] = app.memory;
         row["processCount"] = app.processCount;
         rows.push_back(std::move(row));

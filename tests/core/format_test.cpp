@@ -29,6 +29,8 @@ const NumberSymbols esES{
     .decimalSeparator = ",", .groupSeparator = ".", .minimumGroupingDigits = 2};
 const NumberSymbols arEG{
     .decimalSeparator = "\u066b", .groupSeparator = "\u066c", .zeroDigit = U'\u0660'};
+// Digits that run past the top of char32_t, where zero + 9 wraps round to a small number.
+const NumberSymbols wrapping{.zeroDigit = static_cast<char32_t>(0xFFFFFFF8)};
 
 const auto rowName = [](const auto& info) { return std::string(info.param.name); };
 
@@ -124,6 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CorePercentRow{"arabicIndicDigits", 1234.5, arEG,
                                      "\u0661\u066c\u0662\u0663\u0664\u066b\u0665%"},
                       CorePercentRow{"unusableZeroDigit", 1.5, {.zeroDigit = U'\uD7FA'}, "1.5%"},
+                      CorePercentRow{"wrappingZeroDigit", 1.5, wrapping, "1.5%"},
                       CorePercentRow{"negative", -5.25, enUS, "-5.2%"},
                       CorePercentRow{"negativeZero", -0.0, enUS, "0.0%"},
                       CorePercentRow{"negativeRoundsToZero", -0.04, enUS, "0.0%"},

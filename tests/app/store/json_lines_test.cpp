@@ -49,6 +49,13 @@ TEST(ReadingLine, HoldsDateRecordsAndAppsBusiestFirst) {
     EXPECT_EQ(apps[1].at("name"), "bad\xef\xbf\xbd");
     EXPECT_TRUE(apps[2].at("bundlePath").is_null());
 
+    // A share JSON cannot hold reads 0 and sorts as 0, below a busier row.
+    reading.processes.apps = {{.id = "process:odd", .cpu = std::nan("")},
+                              {.id = "process:busy", .cpu = 1}};
+    const Json sorted = parseJson(readingLine(reading).value()).value().at("apps");
+    EXPECT_EQ(sorted[0].at("id"), "process:busy");
+    EXPECT_EQ(sorted[1].at("cpu"), 0.0);
+
     reading.cpu.perCore = {std::nan("")};
     EXPECT_FALSE(readingLine(reading));
 }
