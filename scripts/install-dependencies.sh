@@ -11,6 +11,9 @@ packages=(
     libgtest-dev
     libbenchmark-dev
     pci.ids
+    qt6-base-dev
+    qt6-svg-dev
+    fonts-dejavu-core
 )
 
 missing=()

@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 ./scripts/install-dependencies.sh
 cmake --preset default >/dev/null
 cmake --build --preset default --target vantric
-exec ./build/default/app/store/vantric "$@"
+exec ./build/default/app/vantric "$@"

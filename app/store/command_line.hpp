@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantric {
 
@@ -12,13 +14,24 @@ struct CommandLine {
     bool json = false;
     bool info = false;  // print the machine description once
     // With --count: stop after this many lines. Without: run until stopped.
-    std::optional<std::uint64_t> count;
+    std::optional<std::uint64_t> count{};
+    // --screenshot FILE: run the window headless, wait for `readings` readings, write the window
+    // as PNG to FILE and exit. --page names the page shown (checked by the caller, which knows
+    // the pages).
+    std::optional<std::string> screenshot{};
+    std::optional<std::string> page{};
+    std::optional<std::uint64_t> readings{};
+    // The window's URL arguments (vantric://memory), handed to the running window if there is one.
+    std::vector<std::string> urls{};
 };
 
 // The arguments after the program name -> the request, or nothing when an argument is unknown,
-// repeated, --count lacks a positive whole number, or --info comes with another argument.
+// repeated or lacks its value, a count is not a whole number (--count: a positive one), an
+// option comes with a mode it does not belong to, or URLs come with a mode that has no window.
 std::optional<CommandLine> parseCommandLine(std::span<const std::string_view> arguments);
 
-inline constexpr std::string_view usageLine = "usage: vantric [--json [--count N] | --info]";
+inline constexpr std::string_view usageLine =
+    "usage: vantric [URL...] | --json [--count N] | --info | --screenshot FILE "
+    "[--page overview|cpu|memory|gpu|widgets] [--readings N]";
 
 }  // namespace vantric

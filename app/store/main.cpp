@@ -1,33 +1,142 @@
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <vector>
 
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QTimer>
+
 #include "app/store/command_line.hpp"
 #include "app/store/json_lines.hpp"
+#include "app/store/metrics_store.hpp"
 #include "app/store/process_sampler.hpp"
+#include "app/store/single_instance.hpp"
+#include "app/window/main_view.hpp"
+#include "app/window/main_window.hpp"
+#include "app/window/page.hpp"
 #include "core/system_info.hpp"
 #include "core/system_sampler.hpp"
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
 #include "platform/linux/linux_process_table.hpp"
 
+namespace {
+
+using vantric::CommandLine;
+
+constexpr std::uint64_t defaultScreenshotReadings = 3;
+
+int usage() {
+    static_cast<void>(std::fprintf(stderr, "%.*s\n", static_cast<int>(vantric::usageLine.size()),
+                                   vantric::usageLine.data()));
+    return 2;
+}
+
+void configureApplication() {
+    QApplication::setApplicationName(QStringLiteral("Vantric"));
+    QApplication::setOrganizationName(QStringLiteral("Vantric"));
+    QApplication::setDesktopFileName(QStringLiteral("vantric"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vantric.svg")));
+}
+
+// Runs the real window without a display, waits for the readings, writes the window as PNG.
+int screenshot(int argc, char** argv, const CommandLine& request) {
+    const auto page = vantric::pageNamed(request.page.value_or("overview"));
+    if (!page) {
+        return usage();
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    configureApplication();
+    auto& store = vantric::MetricsStore::shared();
+    store.start();
+    vantric::MainWindow window(store);
+    window.view().setPage(*page);
+    window.show();
+
+    const std::uint64_t wanted = request.readings.value_or(defaultScreenshotReadings);
+    std::uint64_t seen = 0;
+    int status = 0;
+    const auto capture = [&] {
+        const QPixmap picture = window.grab();
+        if (!picture.save(QString::fromStdString(*request.screenshot), "PNG")) {
+            static_cast<void>(
+                std::fprintf(stderr, "vantric: cannot write %s\n", request.screenshot->c_str()));
+            status = 1;
+        }
+        QApplication::exit(status);
+    };
+    QObject::connect(&store, &vantric::MetricsStore::changed, &window, [&] {
+        if (++seen == wanted) {
+            // After this reading's repaint has been laid out.
+            QTimer::singleShot(0, &window, capture);
+        }
+    });
+    if (wanted == 0) {
+        QTimer::singleShot(0, &window, capture);
+    }
+    return QApplication::exec();
+}
+
+int runWindow(int argc, char** argv, const CommandLine& request) {
+    QApplication application(argc, argv);
+    configureApplication();
+    QStringList urls;
+    for (const std::string& url : request.urls) {
+        urls.append(QString::fromStdString(url));
+    }
+    vantric::SingleInstance instance;
+    switch (instance.claim(urls)) {
+    case vantric::SingleInstance::Role::forwarded: return 0;
+    case vantric::SingleInstance::Role::failed:
+        static_cast<void>(std::fprintf(stderr,
+                                       "vantric: another instance holds %s but does not answer\n",
+                                       instance.socketPath().toLocal8Bit().constData()));
+        return 1;
+    case vantric::SingleInstance::Role::running: break;
+    }
+
+    auto& store = vantric::MetricsStore::shared();
+    store.start();
+    vantric::MainWindow window(store);
+    for (const std::string& url : request.urls) {
+        window.view().openUrl(url);
+    }
+    QObject::connect(&instance, &vantric::SingleInstance::urlReceived, &window,
+                     [&window](const QString& url) {
+                         window.view().openUrl(url.toStdString());
+                         window.bringForward();
+                     });
+    QObject::connect(&instance, &vantric::SingleInstance::raiseRequested, &window,
+                     [&window] { window.bringForward(); });
+    // As on any Linux desktop without a tray, closing the one window quits the application.
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto request = vantric::parseCommandLine(arguments);
     if (!request) {
-        static_cast<void>(std::fprintf(stderr, "%.*s\n",
-                                       static_cast<int>(vantric::usageLine.size()),
-                                       vantric::usageLine.data()));
-        return 2;
+        return usage();
     }
     if (request->info) {
         vantric::LinuxMachineFacts facts;
         const auto info = vantric::SystemInfo::current(facts);
         return std::printf("%s\n", vantric::toJson(info).dump().c_str()) < 0 ? 1 : 0;
     }
-    // Until the window exists, every other run prints JSON lines.
-    vantric::SystemSampler system(std::make_unique<vantric::LinuxHost>());
-    vantric::ProcessSampler processes(std::make_unique<vantric::LinuxProcessTable>());
-    return vantric::runJsonLines(system, processes, request->count, stdout);
+    if (request->json) {
+        vantric::SystemSampler system(std::make_unique<vantric::LinuxHost>());
+        vantric::ProcessSampler processes(std::make_unique<vantric::LinuxProcessTable>());
+        return vantric::runJsonLines(system, processes, request->count, stdout);
+    }
+    if (request->screenshot) {
+        return screenshot(argc, argv, *request);
+    }
+    return runWindow(argc, argv, *request);
 }

@@ -2,13 +2,14 @@
 
 namespace vantric {
 
-Reading takeReading(SystemSampler& system, ProcessSampler& processes) {
+Reading takeReading(SystemSampler& system, ProcessSampler& processes,
+                    const std::function<std::chrono::system_clock::time_point()>& now) {
     Reading reading;
     reading.cpu = system.sampleCPU();
     reading.memory = system.sampleMemory();
     reading.gpu = system.sampleGPU();
     reading.processes = processes.sample();
-    reading.date = std::chrono::system_clock::now();
+    reading.date = now();
     return reading;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 #include "app/store/process_sample.hpp"
 #include "app/store/process_sampler.hpp"
@@ -20,8 +21,10 @@ struct Reading {
     std::chrono::system_clock::time_point date{};  // when the samplers had all returned
 };
 
-// One pass: processors, memory, graphics and the process table, in that order, then the time.
-// Runs on the samplers' thread.
-Reading takeReading(SystemSampler& system, ProcessSampler& processes);
+// One pass: processors, memory, graphics and the process table, in that order, then the time
+// from now. Runs on the samplers' thread.
+Reading takeReading(SystemSampler& system, ProcessSampler& processes,
+                    const std::function<std::chrono::system_clock::time_point()>& now =
+                        std::chrono::system_clock::now);
 
 }  // namespace vantric

@@ -1,0 +1,82 @@
+#include "app/store/icon_cache.hpp"
+
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace vantric {
+namespace {
+
+constexpr int pixels = IconCache::logicalSize * IconCache::pixelRatio;
+
+QIcon bundledExecutableIcon() {
+    // Drawn here rather than left to Qt's SVG icon plug-in, which an installation may lack.
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/icons/executable.svg"));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, pixels, pixels));
+    painter.end();
+    return QIcon(QPixmap::fromImage(image));
+}
+
+QIcon desktopIcon(const std::optional<std::string>& bundlePath) {
+    if (!bundlePath) {
+        return IconCache::genericIcon();
+    }
+    static const QFileIconProvider provider;
+    return provider.icon(QFileInfo(QString::fromStdString(*bundlePath)));
+}
+
+// Icons come in any size and shape: scale the largest the icon offers to fit the square, keep
+// its proportions and centre it.
+QPixmap flattened(const QIcon& icon) {
+    const QPixmap source =
+        icon.pixmap(QSize(IconCache::logicalSize, IconCache::logicalSize), IconCache::pixelRatio);
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    if (!source.isNull()) {
+        const QSizeF fitted = QSizeF(source.size()).scaled(pixels, pixels, Qt::KeepAspectRatio);
+        const QRectF target(QPointF((pixels - fitted.width()) / 2, (pixels - fitted.height()) / 2),
+                            fitted);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(target, source, QRectF(source.rect()));
+    }
+    // Without the flag an icon that happens to be opaque would lose its alpha channel, and the
+    // rows would hold pixmaps of two formats.
+    QPixmap pixmap = QPixmap::fromImage(image, Qt::NoOpaqueDetection);
+    pixmap.setDevicePixelRatio(IconCache::pixelRatio);
+    return pixmap;
+}
+
+}  // namespace
+
+IconCache::IconCache(Source source) : source_(std::move(source)) {}
+
+IconCache& IconCache::shared() {
+    static IconCache cache(desktopIcon);
+    return cache;
+}
+
+QIcon IconCache::genericIcon() {
+    static const QIcon bundled = bundledExecutableIcon();
+    return QIcon::fromTheme(QStringLiteral("application-x-executable"), bundled);
+}
+
+const QPixmap& IconCache::icon(const std::optional<std::string>& bundlePath) {
+    const std::string key = bundlePath.value_or(std::string());
+    if (const auto found = icons_.find(key); found != icons_.end()) {
+        return found->second;
+    }
+    QIcon source = source_(bundlePath);
+    if (source.isNull()) {
+        source = genericIcon();
+    }
+    return icons_.emplace(key, flattened(source)).first->second;
+}
+
+}  // namespace vantric

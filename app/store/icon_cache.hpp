@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace vantric {
+
+// The small icons of the top-apps rows: one per bundle path, plus one under "" shared by every
+// process outside a bundle. Each icon is asked of the source once and flattened once into a
+// 44 x 44 px pixmap at device pixel ratio 2 (22 x 22 device-independent pixels), so the refresh
+// of the list every second costs one lookup per row. Entries are never replaced or evicted: an
+// application that changes its icon while running keeps the old one until the next launch.
+// Main thread only, like the pixmaps it holds.
+class IconCache {
+public:
+    // The icon of the bundle at the path, or for none the generic executable icon. A null icon
+    // is replaced by the generic one.
+    using Source = std::function<QIcon(const std::optional<std::string>& bundlePath)>;
+
+    static constexpr int logicalSize = 22;
+    static constexpr int pixelRatio = 2;
+
+    explicit IconCache(Source source);
+
+    // The process-wide cache over the desktop's icons: the file icon of a bundle path, the
+    // theme's executable icon otherwise.
+    static IconCache& shared();
+    // The theme's "application-x-executable", or the bundled one where the theme has none.
+    static QIcon genericIcon();
+
+    // The reference stays valid for the cache's life.
+    const QPixmap& icon(const std::optional<std::string>& bundlePath);
+    std::size_t size() const { return icons_.size(); }
+
+private:
+    Source source_;
+    // Node-based, so references handed out survive later insertions.
+    std::unordered_map<std::string, QPixmap> icons_;
+};
+
+}  // namespace vantric

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include <QWidget>
+
+#include "app/window/page.hpp"
+#include "core/format.hpp"
+#include "core/system_info.hpp"
+
+class QLabel;
+
+namespace vantric {
+
+class AdaptiveGridLayout;
+class MetricCard;
+class MetricsStore;
+class TopAppsView;
+
+// The one-line description of the machine: chip, cores, memory, GPU cores when known, system,
+// uptime when known and the process count, joined by "  ·  ".
+std::string overviewSummary(const SystemInfo& info, int processCount,
+                            std::chrono::system_clock::time_point now,
+                            const NumberSymbols& symbols);
+
+// The first page: the machine's summary, one card each for CPU, memory and GPU that leads to its
+// page, and the apps that use the most. Redrawn from the store at every reading while shown.
+class OverviewPage : public QWidget {
+public:
+    OverviewPage(MetricsStore& store, std::function<void(Page)> selectPage,
+                 QWidget* parent = nullptr);
+
+    const MetricCard& card(Page page) const;
+    const TopAppsView& topApps() const { return *topApps_; }
+    QString summaryText() const;
+    int cardColumns() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void refresh();
+
+    MetricsStore& store_;
+    QLabel* summary_ = nullptr;
+    AdaptiveGridLayout* grid_ = nullptr;
+    MetricCard* cpuCard_ = nullptr;
+    MetricCard* memoryCard_ = nullptr;
+    MetricCard* gpuCard_ = nullptr;
+    TopAppsView* topApps_ = nullptr;
+};
+
+}  // namespace vantric

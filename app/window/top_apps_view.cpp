@@ -1,0 +1,203 @@
+#include "app/window/top_apps_view.hpp"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/window/app_row.hpp"
+#include "app/window/text_styles.hpp"
+
+namespace vantric {
+namespace {
+
+constexpr float dividerOpacity = 0.10F;
+constexpr int headerPadding = 6;
+
+QString subtitleText(int readableProcessCount) {
+    return QStringLiteral(
+               "Helpers are counted with the app that owns them \u00B7 %1 of your processes")
+        .arg(readableProcessCount);
+}
+
+}  // namespace
+
+QString appSortLabel(AppSort sort) {
+    switch (sort) {
+    case AppSort::cpu: return QStringLiteral("CPU");
+    case AppSort::memory: return QStringLiteral("Memory");
+    }
+    return {};
+}
+
+TopAppsView::TopAppsView(int limit, AppSort initialSort, QWidget* parent)
+    : SectionCard(QStringLiteral("Top Apps"), parent),
+      limit_(std::max(limit, 0)),
+      sort_(initialSort) {
+    setAccessory(buildSortControl(initialSort));
+    auto* content = new QWidget;
+    rowsLayout_ = new QVBoxLayout(content);
+    rowsLayout_->setContentsMargins(0, 0, 0, 0);
+    rowsLayout_->setSpacing(0);
+    rowsLayout_->addWidget(buildColumnHeader());
+    setContent(content);
+    updateSubtitle();
+}
+
+void TopAppsView::setApps(std::vector<AppUsage> apps, int readableProcessCount) {
+    apps_ = std::move(apps);
+    readableProcessCount_ = readableProcessCount;
+    updateSubtitle();
+    refresh();
+}
+
+void TopAppsView::setSort(AppSort sort) {
+    sort_ = sort;
+    sortButtons_->button(static_cast<int>(sort))->setChecked(true);
+    refresh();
+}
+
+std::vector<AppUsage> TopAppsView::rows(std::vector<AppUsage> apps, AppSort sort, int limit) {
+    const auto byCpu = [](const AppUsage& a, const AppUsage& b) {
+        return a.cpu != b.cpu ? a.cpu > b.cpu : a.memory > b.memory;
+    };
+    const auto byMemory = [](const AppUsage& a, const AppUsage& b) { return a.memory > b.memory; };
+    if (sort == AppSort::cpu) {
+        std::stable_sort(apps.begin(), apps.end(), byCpu);
+    } else {
+        std::stable_sort(apps.begin(), apps.end(), byMemory);
+    }
+    apps.resize(std::min(apps.size(), static_cast<std::size_t>(std::max(limit, 0))));
+    return apps;
+}
+
+const AppRow& TopAppsView::row(int index) const {
+    return *slots_.at(static_cast<std::size_t>(index)).row;
+}
+
+QWidget* TopAppsView::buildSortControl(AppSort initialSort) {
+    auto* control = new QWidget;
+    control->setAccessibleName(QStringLiteral("Sort by"));
+    control->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto* layout = new QHBoxLayout(control);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    sortButtons_ = new QButtonGroup(control);
+    sortButtons_->setExclusive(true);
+    for (const AppSort sort : {AppSort::cpu, AppSort::memory}) {
+        auto* button = new QToolButton(control);
+        button->setText(appSortLabel(sort));
+        button->setCheckable(true);
+        button->setChecked(sort == initialSort);
+        button->setFont(TextStyle::callout());
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        sortButtons_->addButton(button, static_cast<int>(sort));
+        layout->addWidget(button);
+    }
+    connect(sortButtons_, &QButtonGroup::idClicked, this,
+            [this](int id) { setSort(static_cast<AppSort>(id)); });
+    return control;
+}
+
+QLabel* TopAppsView::headerLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setFont(TextStyle::captionMedium());
+    TextStyle::setTextColor(*label, TextStyle::secondaryText(palette()));
+    headerLabels_.push_back(label);
+    return label;
+}
+
+QWidget* TopAppsView::buildColumnHeader() {
+    auto* header = new QWidget;
+    auto* layout = new QHBoxLayout(header);
+    layout->setContentsMargins(0, 0, 0, headerPadding);
+    // The rows' spacing rather than the style's, so each column title ends exactly where its
+    // figures end.
+    layout->setSpacing(AppRow::spacing);
+    QLabel* cpu = headerLabel(QStringLiteral("CPU"), header);
+    QLabel* memory = headerLabel(QStringLiteral("Memory"), header);
+    cpu->setFixedWidth(AppRow::cpuColumnWidth);
+    cpu->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    memory->setFixedWidth(AppRow::memoryColumnWidth);
+    memory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layout->addWidget(headerLabel(QStringLiteral("App"), header), 0, Qt::AlignVCenter);
+    layout->addStretch(1);
+    layout->addWidget(cpu, 0, Qt::AlignVCenter);
+    layout->addWidget(memory, 0, Qt::AlignVCenter);
+    return header;
+}
+
+void TopAppsView::refresh() {
+    const std::vector<AppUsage> shown = rows(apps_, sort_, limit_);
+    const bool sameOrder =
+        std::equal(shown.begin(), shown.end(), slots_.begin(), slots_.end(),
+                   [](const AppUsage& app, const Slot& slot) { return app.id == slot.id; });
+    std::unordered_map<std::string, Slot> previous;
+    for (const Slot& slot : slots_) {
+        previous.emplace(slot.id, slot);
+    }
+    QWidget* content = rowsLayout_->parentWidget();
+    std::vector<Slot> next;
+    next.reserve(shown.size());
+    for (const AppUsage& app : shown) {
+        if (const auto found = previous.find(app.id); found != previous.end()) {
+            next.push_back(found->second);
+            previous.erase(found);
+        } else {
+            auto* line = new QWidget(content);
+            line->setFixedHeight(1);
+            line->setAutoFillBackground(true);
+            colorDivider(*line);
+            next.push_back({.id = app.id, .divider = line, .row = new AppRow(content)});
+        }
+        next.back().row->setApp(app, sort_);
+    }
+    for (const auto& [id, slot] : previous) {
+        delete slot.divider;
+        delete slot.row;
+    }
+    if (!sameOrder) {
+        for (const Slot& slot : next) {
+            rowsLayout_->removeWidget(slot.divider);
+            rowsLayout_->removeWidget(slot.row);
+        }
+        int position = 1;  // after the column header
+        for (const Slot& slot : next) {
+            rowsLayout_->insertWidget(position++, slot.divider);
+            rowsLayout_->insertWidget(position++, slot.row);
+        }
+    }
+    slots_ = std::move(next);
+}
+
+void TopAppsView::changeEvent(QEvent* event) {
+    SectionCard::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        for (QLabel* label : headerLabels_) {
+            TextStyle::setTextColor(*label, TextStyle::secondaryText(palette()));
+        }
+        for (const Slot& slot : slots_) {
+            colorDivider(*slot.divider);
+        }
+    }
+}
+
+// A hairline over the card's base: translucent, so it suits a light and a dark palette alike.
+void TopAppsView::colorDivider(QWidget& divider) const {
+    QColor color = TextStyle::primaryText(palette());
+    color.setAlphaF(color.alphaF() * dividerOpacity);
+    QPalette linePalette = divider.palette();
+    linePalette.setColor(QPalette::Window, color);
+    divider.setPalette(linePalette);
+}
+
+void TopAppsView::updateSubtitle() {
+    setSubtitle(subtitleText(readableProcessCount_));
+}
+
+}  // namespace vantric

@@ -1,0 +1,96 @@
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+
+#include <gtest/gtest.h>
+
+#include "app/store/icon_cache.hpp"
+
+namespace vantric {
+namespace {
+
+QIcon solid(int width, int height, const QColor& color) {
+    QPixmap pixmap(width, height);
+    pixmap.fill(color);
+    return QIcon(pixmap);
+}
+
+int opaquePixels(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += image.pixelColor(x, y).alpha() > 0 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+TEST(IconCacheTest, AsksTheSourceOncePerKeyAndHandsOutTheSamePixmap) {
+    std::vector<std::optional<std::string>> asked;
+    IconCache cache([&asked](const std::optional<std::string>& path) {
+        asked.push_back(path);
+        return solid(64, 64, Qt::red);
+    });
+    const QPixmap& generic = cache.icon(std::nullopt);
+    const QPixmap& app = cache.icon(std::string("/opt/editor"));
+    EXPECT_EQ(&cache.icon(std::nullopt), &generic);
+    EXPECT_EQ(&cache.icon(std::string("/opt/editor")), &app);
+    // Processes outside a bundle share the entry under the empty key.
+    EXPECT_EQ(&cache.icon(std::string()), &generic);
+    EXPECT_NE(&app, &generic);
+
+    const std::vector<std::optional<std::string>> expected{std::nullopt,
+                                                           std::string("/opt/editor")};
+    EXPECT_EQ(asked, expected);
+    EXPECT_EQ(cache.size(), 2U);
+}
+
+TEST(IconCacheTest, FlattensEveryIconTo44PixelsAtRatioTwo) {
+    IconCache cache([](const std::optional<std::string>& path) {
+        // A wide icon, and one far smaller than the cache's size.
+        return path ? solid(256, 128, Qt::blue) : solid(8, 8, Qt::green);
+    });
+    const QPixmap& wide = cache.icon(std::string("/opt/wide"));
+    const QPixmap& tiny = cache.icon(std::nullopt);
+    for (const QPixmap* pixmap : {&wide, &tiny}) {
+        EXPECT_EQ(pixmap->size(), QSize(44, 44));
+        EXPECT_EQ(pixmap->devicePixelRatio(), 2.0);
+        EXPECT_EQ(pixmap->deviceIndependentSize(), QSizeF(22, 22));
+        EXPECT_TRUE(pixmap->hasAlphaChannel());
+    }
+    // Proportions kept: the wide icon fills a 44 x 22 band across the middle.
+    const QImage wideImage = wide.toImage();
+    EXPECT_EQ(wideImage.pixelColor(22, 22), QColor(Qt::blue));
+    EXPECT_EQ(wideImage.pixelColor(22, 4).alpha(), 0);
+    EXPECT_EQ(wideImage.pixelColor(22, 40).alpha(), 0);
+    EXPECT_EQ(opaquePixels(wideImage), 44 * 22);
+    // Scaled up to fill the square rather than left at its own size.
+    const QImage tinyImage = tiny.toImage();
+    EXPECT_EQ(tinyImage.pixelColor(1, 1), QColor(Qt::green));
+    EXPECT_EQ(tinyImage.pixelColor(42, 42), QColor(Qt::green));
+}
+
+TEST(IconCacheTest, ReplacesANullIconWithTheGenericExecutable) {
+    ASSERT_FALSE(IconCache::genericIcon().isNull());
+    IconCache empty([](const std::optional<std::string>&) { return QIcon(); });
+    IconCache generic([](const std::optional<std::string>&) { return IconCache::genericIcon(); });
+    const QImage fromNull = empty.icon(std::string("/gone")).toImage();
+    EXPECT_GT(opaquePixels(fromNull), 44 * 44 / 3);
+    EXPECT_EQ(fromNull, generic.icon(std::string("/gone")).toImage());
+}
+
+TEST(IconCacheTest, SharedCacheGivesProcessesWithoutBundleTheGenericIcon) {
+    IconCache& shared = IconCache::shared();
+    EXPECT_EQ(&IconCache::shared(), &shared);
+    const QPixmap& icon = shared.icon(std::nullopt);
+    EXPECT_EQ(icon.size(), QSize(44, 44));
+    IconCache generic([](const std::optional<std::string>&) { return IconCache::genericIcon(); });
+    EXPECT_EQ(icon.toImage(), generic.icon(std::nullopt).toImage());
+}
+
+}  // namespace
+}  // namespace vantric
