@@ -53,7 +53,9 @@ MetricsStore::MetricsStore(Parts parts, QObject* parent)
 
 // The queue goes first: a pass still running finishes while the samplers exist, and the reading
 // it posts is dropped with this object's pending events.
-MetricsStore::~MetricsStore() { queue_.stop(); }
+MetricsStore::~MetricsStore() {
+    queue_.stop();
+}
 
 void MetricsStore::start() {
     if (started_) {

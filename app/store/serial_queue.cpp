@@ -39,7 +39,9 @@ SerialQueue::SerialQueue(std::string name, int niceness) {
     });
 }
 
-SerialQueue::~SerialQueue() { stop(); }
+SerialQueue::~SerialQueue() {
+    stop();
+}
 
 void SerialQueue::enqueue(std::function<void()> task) {
     {
