@@ -79,16 +79,29 @@ void MetricsStore::tick() {
     }
     sampling_ = true;
     // The pass holds the samplers and its own copies of the clocks, and touches none of this
-    // store's fields: those belong to the main thread. The store outlives the pass, because its
-    // destructor drains the queue.
+    // store's fields but the hand-off slot: the others belong to the main thread. The store
+    // outlives the pass, because its destructor drains the queue.
     queue_.enqueue([this, system = systemSampler_.get(), processes = processSampler_.get(),
                     now = now_, monotonicNow = monotonicNow_] {
         TimedReading timed{.reading = takeReading(*system, *processes, now),
                            .monotonicDate = monotonicNow()};
-        QMetaObject::invokeMethod(
-            this, [this, timed = std::move(timed)]() mutable { apply(std::move(timed)); },
-            Qt::QueuedConnection);
+        {
+            const std::lock_guard lock(handOffMutex_);
+            handOff_ = std::move(timed);
+        }
+        QMetaObject::invokeMethod(this, "applyPending", Qt::QueuedConnection);
     });
+}
+
+void MetricsStore::applyPending() {
+    std::optional<TimedReading> timed;
+    {
+        const std::lock_guard lock(handOffMutex_);
+        timed.swap(handOff_);
+    }
+    if (timed) {
+        apply(std::move(*timed));
+    }
 }
 
 void MetricsStore::apply(TimedReading timed) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -92,6 +93,10 @@ signals:
     // After every published pass; the views re-read the store.
     void changed();
 
+private slots:
+    // Takes the pass the worker left in the hand-off slot and publishes it.
+    void applyPending();
+
 private:
     struct TimedReading {
         Reading reading{};
@@ -118,6 +123,11 @@ private:
     bool started_ = false;
     bool sampling_ = false;
     std::optional<std::chrono::steady_clock::time_point> lastWidgetReload_;
+    // The one finished pass on its way to the main thread. Guarded by a mutex of our own rather
+    // than left to Qt's event queue alone, so the hand-off is ordered in a way the thread
+    // sanitizer can see as well.
+    std::mutex handOffMutex_;
+    std::optional<TimedReading> handOff_;
     SerialQueue queue_;  // last: stopped and joined before the samplers it reaches are destroyed
 };
 
