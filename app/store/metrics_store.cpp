@@ -32,9 +32,9 @@ private:
     QTimer timer_;
 };
 
-template <typename Part, typename Default>
-std::unique_ptr<Part> orDefault(std::unique_ptr<Part> part) {
-    return part ? std::move(part) : std::make_unique<Default>();
+template <typename Interface, typename Default>
+std::unique_ptr<Interface> orDefault(std::unique_ptr<Interface> given) {
+    return given ? std::move(given) : std::make_unique<Default>();
 }
 
 }  // namespace

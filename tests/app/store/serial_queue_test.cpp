@@ -1,8 +1,18 @@
 #include "app/store/serial_queue.hpp"
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <string>
 #include <thread>
 #include <vector>
+
+#include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -43,15 +53,73 @@ TEST(SerialQueue, RunsTasksOneAtATimeInOrderFromSeveralProducers) {
 
 TEST(SerialQueue, StopRunsWhatIsQueuedAndDropsLaterTasks) {
     std::atomic<int> ran{0};
+    std::promise<void> open;
     SerialQueue queue("test-queue", 0);
+    queue.enqueue([gate = open.get_future().share()] { gate.wait(); });
     for (int task = 0; task < 10; ++task) {
         queue.enqueue([&] { ++ran; });
     }
+    // stop() is asked for while the tasks still wait behind the first one (unless the stopper
+    // thread is slower than the pause, which only makes the case an easier one).
+    std::thread stopper([&] { queue.stop(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    open.set_value();
+    stopper.join();
+    EXPECT_EQ(ran, 10);
+
+    // Dropped at once, not kept unrun: what the task holds is released.
+    const auto held = std::make_shared<int>(0);
+    queue.enqueue([&ran, held] { ++ran; });
+    EXPECT_EQ(held.use_count(), 1);
     queue.stop();
     EXPECT_EQ(ran, 10);
-    queue.enqueue([&] { ++ran; });
-    queue.stop();
-    EXPECT_EQ(ran, 10);
+}
+
+TEST(SerialQueue, DestructorWaitsForEveryQueuedTask) {
+    std::vector<int> done;  // read after the worker is joined
+    {
+        SerialQueue queue("test-queue", 0);
+        for (int task = 0; task < 20; ++task) {
+            queue.enqueue([&, task] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                done.push_back(task);
+            });
+        }
+        queue.stop();
+        queue.stop();  // again, and once more from the destructor: all do nothing
+    }
+    ASSERT_EQ(done.size(), 20U);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+
+    std::atomic<bool> finished{false};
+    {
+        SerialQueue queue("test-queue", 0);
+        queue.enqueue([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            finished = true;
+        });
+    }
+    EXPECT_TRUE(finished);
+}
+
+TEST(SerialQueue, NamesTheWorkerWithinTheKernelsLimitAndLowersOnlyItsPriority) {
+    errno = 0;
+    const int callerNice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    ASSERT_EQ(errno, 0);
+    std::string name;
+    int workerNice = 0;
+    {
+        SerialQueue queue("vantric-sampler-extra", 5);
+        queue.enqueue([&] {
+            char buffer[32] = {};
+            static_cast<void>(pthread_getname_np(pthread_self(), buffer, sizeof buffer));
+            name = buffer;
+            workerNice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+        });
+    }
+    EXPECT_EQ(name, "vantric-sampler");
+    EXPECT_EQ(workerNice, std::min(callerNice + 5, 19));
+    EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())), callerNice);
 }
 
 }  // namespace
