@@ -11,7 +11,7 @@ namespace vantric {
 NumberSymbols numberSymbols(const QLocale& locale);
 
 // The symbols of the locale the views draw in now (QLocale's default, which follows the user's
-// locale and changes to it). Main thread.
+// locale and changes to it). Kept per thread until that locale changes, so it is cheap to ask.
 NumberSymbols currentNumberSymbols();
 
 }  // namespace vantric

@@ -161,10 +161,7 @@ void MainView::showPage(Page page) {
         }
     }
     title_->setText(title(page));
-    QWidget*& built = pages_[slot(page)];
-    if (built == nullptr) {
-        built = buildPage(page);
-    }
+    QWidget* built = &content(page);
     if (scroll_->widget() != built) {
         // takeWidget hands the page back rather than deleting it, so a page keeps its state
         // (a list's sort key) while another is shown.
