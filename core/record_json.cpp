@@ -86,8 +86,12 @@ Json toJson(const MemorySnapshot& memory) {
 JsonResult<Json> toJson(const GPUSnapshot& gpu) {
     Json json = Json::object();
     json["available"] = gpu.available;
+    // The record always holds all three numbers, as its readers expect; a figure the driver does
+    // not publish is written as 0.
     const std::array<std::pair<const char*, double>, 3> fractions{
-        {{"utilization", gpu.utilization}, {"renderer", gpu.renderer}, {"tiler", gpu.tiler}}};
+        {{"utilization", gpu.utilization},
+         {"renderer", gpu.renderer.value_or(0)},
+         {"tiler", gpu.tiler.value_or(0)}}};
     for (const auto& [key, value] : fractions) {
         auto number = finiteNumber(value, key);
         if (!number) {

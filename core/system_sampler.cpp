@@ -90,6 +90,15 @@ double percentFraction(const PerformanceStatistics& statistics, std::string_view
     return std::min(fraction, 1.0);
 }
 
+// The same, absent when the driver does not publish the key at all.
+std::optional<double> publishedFraction(const PerformanceStatistics& statistics,
+                                        std::string_view key) {
+    if (statistic(statistics, key) == nullptr) {
+        return std::nullopt;
+    }
+    return percentFraction(statistics, key);
+}
+
 std::uint64_t byteCount(const PerformanceStatistics& statistics, std::string_view key) {
     const StatisticValue* value = statistic(statistics, key);
     return value == nullptr ? 0 : numberAsUnsigned(*value);
@@ -99,8 +108,8 @@ GPUSnapshot candidate(const PerformanceStatistics& statistics) {
     return GPUSnapshot{
         .available = true,
         .utilization = percentFraction(statistics, "Device Utilization %"),
-        .renderer = percentFraction(statistics, "Renderer Utilization %"),
-        .tiler = percentFraction(statistics, "Tiler Utilization %"),
+        .renderer = publishedFraction(statistics, "Renderer Utilization %"),
+        .tiler = publishedFraction(statistics, "Tiler Utilization %"),
         .memoryInUse = byteCount(statistics, "In use system memory"),
         .memoryAllocated = byteCount(statistics, "Alloc system memory"),
     };

@@ -93,11 +93,11 @@ signals:
     // After every published pass; the views re-read the store.
     void changed();
 
-private slots:
-    // Takes the pass the worker left in the hand-off slot and publishes it.
-    void applyPending();
-
 private:
+    // Takes the pass the worker left in the hand-off slot and publishes it. A slot, so that the
+    // worker can queue a call to it by name.
+    Q_SLOT void applyPending();
+
     struct TimedReading {
         Reading reading{};
         std::chrono::steady_clock::time_point monotonicDate{};  // taken right after reading.date

@@ -6,20 +6,19 @@
 
 namespace vantric {
 
-AdaptiveGridLayout::AdaptiveGridLayout(int minimumColumnWidth, int spacing, QWidget* parent)
-    : QLayout(parent), minimumColumnWidth_(minimumColumnWidth), spacing_(spacing) {
+AdaptiveGridLayout::AdaptiveGridLayout(const Options& options, QWidget* parent)
+    : QLayout(parent), options_(options) {
     setContentsMargins(0, 0, 0, 0);
 }
 
 AdaptiveGridLayout::~AdaptiveGridLayout() {
-    while (QLayoutItem* item = takeAt(0)) {
-        delete item;
-    }
+    qDeleteAll(items_);
 }
 
 int AdaptiveGridLayout::columnCount(int width) const {
     // n columns need n * minimum + (n - 1) * spacing.
-    const int fitting = (width + spacing_) / std::max(1, minimumColumnWidth_ + spacing_);
+    const int fitting = (width + options_.columnSpacing) /
+                        std::max(1, options_.minimumColumnWidth + options_.columnSpacing);
     return std::clamp(fitting, 1, std::max<int>(1, static_cast<int>(items_.size())));
 }
 
@@ -41,12 +40,13 @@ QLayoutItem* AdaptiveGridLayout::takeAt(int index) {
 
 QSize AdaptiveGridLayout::sizeHint() const {
     const int columns = std::max<int>(1, static_cast<int>(items_.size()));
-    const int width = columns * minimumColumnWidth_ + (columns - 1) * spacing_;
+    const int width =
+        columns * options_.minimumColumnWidth + (columns - 1) * options_.columnSpacing;
     return {width, heightForWidth(width)};
 }
 
 QSize AdaptiveGridLayout::minimumSize() const {
-    return {minimumColumnWidth_, heightForWidth(minimumColumnWidth_)};
+    return {options_.minimumColumnWidth, heightForWidth(options_.minimumColumnWidth)};
 }
 
 int AdaptiveGridLayout::heightForWidth(int width) const {
@@ -60,7 +60,8 @@ void AdaptiveGridLayout::setGeometry(const QRect& rect) {
 
 int AdaptiveGridLayout::arrange(const QRect& rect, bool apply) const {
     const int columns = columnCount(rect.width());
-    const int columnWidth = std::max(1, (rect.width() - (columns - 1) * spacing_) / columns);
+    const int spacing = options_.columnSpacing;
+    const int columnWidth = std::max(1, (rect.width() - (columns - 1) * spacing) / columns);
     int top = rect.y();
     for (qsizetype first = 0; first < items_.size(); first += columns) {
         const qsizetype last = std::min<qsizetype>(first + columns, items_.size());
@@ -72,15 +73,15 @@ int AdaptiveGridLayout::arrange(const QRect& rect, bool apply) const {
             rowHeight = std::max(rowHeight, height);
         }
         const auto inRow = static_cast<int>(last - first);
-        const int rowWidth = inRow * columnWidth + (inRow - 1) * spacing_;
-        int left = rect.x() + (rect.width() - rowWidth) / 2;
+        const int rowWidth = inRow * columnWidth + (inRow - 1) * spacing;
+        int left = rect.x() + (options_.centreShortRow ? (rect.width() - rowWidth) / 2 : 0);
         for (qsizetype index = first; index < last && apply; ++index) {
             items_.at(index)->setGeometry(QRect(left, top, columnWidth, rowHeight));
-            left += columnWidth + spacing_;
+            left += columnWidth + spacing;
         }
-        top += rowHeight + spacing_;
+        top += rowHeight + options_.rowSpacing;
     }
-    return items_.isEmpty() ? 0 : top - spacing_ - rect.y();
+    return items_.isEmpty() ? 0 : top - options_.rowSpacing - rect.y();
 }
 
 }  // namespace vantric

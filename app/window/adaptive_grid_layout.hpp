@@ -6,11 +6,19 @@
 namespace vantric {
 
 // Lays its items out in as many equal columns as fit, each at least minimumColumnWidth wide,
-// filling rows left to right; a last row with fewer items is centred. Its height follows its
-// width, so inside a scroll area a narrow window stacks the items instead of clipping them.
+// filling rows left to right; a last row with fewer items is centred or starts at the leading
+// edge. Its height follows its width, so inside a scroll area a narrow window stacks the items
+// instead of clipping them.
 class AdaptiveGridLayout : public QLayout {
 public:
-    AdaptiveGridLayout(int minimumColumnWidth, int spacing, QWidget* parent = nullptr);
+    struct Options {
+        int minimumColumnWidth = 0;
+        int columnSpacing = 0;
+        int rowSpacing = 0;
+        bool centreShortRow = true;
+    };
+
+    explicit AdaptiveGridLayout(const Options& options, QWidget* parent = nullptr);
     ~AdaptiveGridLayout() override;
 
     int columnCount(int width) const;
@@ -29,8 +37,7 @@ public:
 private:
     int arrange(const QRect& rect, bool apply) const;
 
-    int minimumColumnWidth_;
-    int spacing_;
+    Options options_;
     QList<QLayoutItem*> items_;
 };
 

@@ -9,7 +9,10 @@
 #include <QVBoxLayout>
 
 #include "app/store/metrics_store.hpp"
+#include "app/window/cpu_page.hpp"
+#include "app/window/gpu_page.hpp"
 #include "app/window/locale_symbols.hpp"
+#include "app/window/memory_page.hpp"
 #include "app/window/overview_page.hpp"
 #include "app/window/sidebar_row.hpp"
 #include "app/window/text_styles.hpp"
@@ -63,6 +66,8 @@ MainView::MainView(MetricsStore& store, QWidget* parent) : QWidget(parent), stor
     scroll_ = new QScrollArea(detail);
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
+    // Always shown: the pages' heights follow their widths, and a bar that came and went would
+    // change the width, hence the height, hence whether the bar is needed.
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     auto* rule = new QFrame(detail);
@@ -130,10 +135,14 @@ QWidget* MainView::buildSidebar() {
 
 QWidget* MainView::buildPage(Page page) {
     QWidget* body = nullptr;
-    if (page == Page::overview) {
+    switch (page) {
+    case Page::overview:
         body = new OverviewPage(store_, [this](Page selected) { setPage(selected); });
-    } else {
-        body = emptyPage();
+        break;
+    case Page::cpu: body = new CPUPage(store_); break;
+    case Page::memory: body = new MemoryPage(store_); break;
+    case Page::gpu: body = new GPUPage(store_); break;
+    case Page::widgets: body = emptyPage(); break;
     }
     auto* padded = new QWidget;
     auto* layout = new QVBoxLayout(padded);

@@ -2,13 +2,13 @@
 
 #include <vector>
 
-#include <QEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include "app/store/metrics_store.hpp"
 #include "app/window/adaptive_grid_layout.hpp"
 #include "app/window/detail_row.hpp"
+#include "app/window/figure_text.hpp"
 #include "app/window/locale_symbols.hpp"
 #include "app/window/metric_card.hpp"
 #include "app/window/text_styles.hpp"
@@ -22,19 +22,6 @@ namespace {
 constexpr int cardMinimumWidth = 250;
 constexpr int cardSpacing = 16;
 constexpr int topAppsLimit = 8;
-
-QString text(const std::string& utf8) {
-    return QString::fromStdString(utf8);
-}
-
-QString percent(double fraction) {
-    return text(Format::percentNumber(fraction)) + '%';
-}
-
-QString bytesText(std::uint64_t count, int fractionDigits, const NumberSymbols& symbols) {
-    const ByteText formatted = Format::bytes(count, fractionDigits, symbols);
-    return text(formatted.number + " " + formatted.unit);
-}
 
 }  // namespace
 
@@ -62,9 +49,9 @@ std::string overviewSummary(const SystemInfo& info, int processCount,
     return joined;
 }
 
-OverviewPage::OverviewPage(MetricsStore& store, std::function<void(Page)> selectPage,
+OverviewPage::OverviewPage(MetricsStore& store, const std::function<void(Page)>& selectPage,
                            QWidget* parent)
-    : QWidget(parent), store_(store) {
+    : LivePage(store, parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(20);
@@ -78,7 +65,10 @@ OverviewPage::OverviewPage(MetricsStore& store, std::function<void(Page)> select
     layout->addWidget(summary_);
 
     auto* cards = new QWidget(this);
-    grid_ = new AdaptiveGridLayout(cardMinimumWidth, cardSpacing, cards);
+    grid_ = new AdaptiveGridLayout({.minimumColumnWidth = cardMinimumWidth,
+                                    .columnSpacing = cardSpacing,
+                                    .rowSpacing = cardSpacing},
+                                   cards);
     cpuCard_ = new MetricCard(QStringLiteral("CPU"), QStringLiteral("cpu"), cards);
     memoryCard_ = new MetricCard(QStringLiteral("Memory"), QStringLiteral("memorychip"), cards);
     gpuCard_ = new MetricCard(QStringLiteral("GPU"), QStringLiteral("square.3.layers.3d"), cards);
@@ -94,12 +84,6 @@ OverviewPage::OverviewPage(MetricsStore& store, std::function<void(Page)> select
     topApps_ = new TopAppsView(topAppsLimit, AppSort::cpu, this);
     layout->addWidget(topApps_);
 
-    connect(&store_, &MetricsStore::changed, this, [this] {
-        // A page that is not shown waits for its showEvent rather than laying out every second.
-        if (isVisible()) {
-            refresh();
-        }
-    });
     refresh();
 }
 
@@ -119,57 +103,46 @@ int OverviewPage::cardColumns() const {
     return grid_->columnCount(grid_->parentWidget()->width());
 }
 
-void OverviewPage::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    refresh();
-}
-
-void OverviewPage::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::LocaleChange) {
-        refresh();
-    }
-}
-
 void OverviewPage::refresh() {
     const NumberSymbols symbols = currentNumberSymbols();
-    const CPUSnapshot& cpu = store_.cpu();
-    const MemorySnapshot& memory = store_.memory();
-    const GPUSnapshot& gpu = store_.gpu();
+    const CPUSnapshot& cpu = store().cpu();
+    const MemorySnapshot& memory = store().memory();
+    const GPUSnapshot& gpu = store().gpu();
 
-    summary_->setText(text(overviewSummary(store_.info(), store_.processCount(),
-                                           std::chrono::system_clock::now(), symbols)));
+    summary_->setText(fromUtf8(overviewSummary(store().info(), store().processCount(),
+                                               std::chrono::system_clock::now(), symbols)));
 
     cpuCard_->setColor(Palette::forLoad(cpu.total, Palette::cpu()));
-    cpuCard_->setFigure(text(Format::percentNumber(cpu.total)), QStringLiteral("%"));
+    cpuCard_->setFigure(fromUtf8(Format::percentNumber(cpu.total)), QStringLiteral("%"));
     cpuCard_->setFraction(cpu.total);
-    cpuCard_->setHistory(store_.series(HistoryField::cpu));
-    cpuCard_->setDetails({{.label = QStringLiteral("User"), .value = percent(cpu.user)},
-                          {.label = QStringLiteral("System"), .value = percent(cpu.system)}});
+    cpuCard_->setHistory(store().series(HistoryField::cpu));
+    cpuCard_->setDetails({{.label = QStringLiteral("User"), .value = percentText(cpu.user)},
+                          {.label = QStringLiteral("System"), .value = percentText(cpu.system)}});
 
     const ByteText used = Format::bytes(memoryInUse(memory), 2, symbols);
     const ByteText total = Format::bytes(memory.total, 0, symbols);
     memoryCard_->setColor(Palette::forPressure(memory.pressure));
-    memoryCard_->setFigure(text(used.number),
-                           text(used.unit + " of " + total.number + " " + total.unit));
+    memoryCard_->setFigure(fromUtf8(used.number),
+                           fromUtf8(used.unit + " of " + total.number + " " + total.unit));
     memoryCard_->setFraction(memoryInUseFraction(memory));
-    memoryCard_->setHistory(store_.series(HistoryField::memory));
+    memoryCard_->setHistory(store().series(HistoryField::memory));
     memoryCard_->setDetails(
         {{.label = QStringLiteral("Pressure"),
-          .value = text(std::string(displayLabel(memory.pressure)))},
+          .value = fromUtf8(std::string(displayLabel(memory.pressure)))},
          {.label = QStringLiteral("Swap used"), .value = bytesText(memory.swapUsed, 2, symbols)}});
 
     gpuCard_->setColor(Palette::forLoad(gpu.utilization, Palette::gpu()));
     gpuCard_->setFigure(
-        gpu.available ? text(Format::percentNumber(gpu.utilization)) : QStringLiteral("\u2013"),
+        gpu.available ? fromUtf8(Format::percentNumber(gpu.utilization)) : QStringLiteral("\u2013"),
         QStringLiteral("%"));
     gpuCard_->setFraction(gpu.utilization);
-    gpuCard_->setHistory(store_.series(HistoryField::gpu));
-    gpuCard_->setDetails({{.label = QStringLiteral("Model"), .value = text(store_.info().gpuName)},
-                          {.label = QStringLiteral("Memory in use"),
-                           .value = bytesText(gpu.memoryInUse, 2, symbols)}});
+    gpuCard_->setHistory(store().series(HistoryField::gpu));
+    gpuCard_->setDetails(
+        {{.label = QStringLiteral("Model"), .value = fromUtf8(store().info().gpuName)},
+         {.label = QStringLiteral("Memory in use"),
+          .value = bytesText(gpu.memoryInUse, 2, symbols)}});
 
-    topApps_->setApps(store_.apps(), store_.readableProcessCount());
+    topApps_->setApps(store().apps(), store().readableProcessCount());
 }
 
 }  // namespace vantric

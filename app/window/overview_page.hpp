@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include "app/window/live_page.hpp"
 #include "app/window/page.hpp"
 #include "core/format.hpp"
 #include "core/system_info.hpp"
@@ -16,7 +17,6 @@ namespace vantric {
 
 class AdaptiveGridLayout;
 class MetricCard;
-class MetricsStore;
 class TopAppsView;
 
 // The one-line description of the machine: chip, cores, memory, GPU cores when known, system,
@@ -27,9 +27,9 @@ std::string overviewSummary(const SystemInfo& info, int processCount,
 
 // The first page: the machine's summary, one card each for CPU, memory and GPU that leads to its
 // page, and the apps that use the most. Redrawn from the store at every reading while shown.
-class OverviewPage : public QWidget {
+class OverviewPage final : public LivePage {
 public:
-    OverviewPage(MetricsStore& store, std::function<void(Page)> selectPage,
+    OverviewPage(MetricsStore& store, const std::function<void(Page)>& selectPage,
                  QWidget* parent = nullptr);
 
     const MetricCard& card(Page page) const;
@@ -38,13 +38,9 @@ public:
     int cardColumns() const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    void refresh() override;
 
 private:
-    void refresh();
-
-    MetricsStore& store_;
     QLabel* summary_ = nullptr;
     AdaptiveGridLayout* grid_ = nullptr;
     MetricCard* cpuCard_ = nullptr;

@@ -35,6 +35,9 @@ QFont caption() {
 QFont captionMedium() {
     return styled(10, QFont::Medium);
 }
+QFont caption2() {
+    return styled(9, QFont::Normal);
+}
 QFont body() {
     return styled(13, QFont::Normal);
 }

@@ -18,6 +18,7 @@ QFont callout();        // 12 px
 QFont subheadline();    // 11 px
 QFont caption();        // 10 px
 QFont captionMedium();  // 10 px medium
+QFont caption2();       // 9 px, the smaller caption
 QFont body();           // 13 px
 
 // Large figures of the cards and page headers.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include <QSignalSpy>
 
@@ -46,6 +48,23 @@ struct FakeMachine {
                                                      .nice = 0}});
     }
 
+    // The next pass reads one busy share per logical processor, each split evenly between user
+    // and system time.
+    void queueCoreLoads(const std::vector<double>& busy) {
+        coreTicks_.resize(std::max(coreTicks_.size(), busy.size()));
+        std::vector<ProcessorTicks> reading;
+        for (std::size_t core = 0; core < busy.size(); ++core) {
+            ProcessorTicks& ticks = coreTicks_[core];
+            const auto half = static_cast<std::uint64_t>(busy[core] * 500);
+            ticks.processor = static_cast<std::uint32_t>(core);
+            ticks.user += half;
+            ticks.system += half;
+            ticks.idle += 1000 - 2 * half;
+            reading.push_back(ticks);
+        }
+        host->tickReadings.push_back(std::move(reading));
+    }
+
     void setMemory(std::uint64_t total, std::uint64_t appBytes, MemoryPressure pressure) {
         host->memory =
             MemoryCounters{.physicalMemory = total,
@@ -61,8 +80,16 @@ struct FakeMachine {
 
     // Parts left empty: no widget host, the system clocks.
     std::unique_ptr<MetricsStore> makeStore(MetricsStore::Parts parts = {}) {
-        // The priming pass takes the first processor reading as its baseline.
-        host->tickReadings.push_front({ProcessorTicks{.processor = 0}});
+        // The priming pass takes a reading of idle processors as its baseline, as many as the first
+        // queued reading has.
+        std::vector<ProcessorTicks> baseline{ProcessorTicks{.processor = 0}};
+        if (!host->tickReadings.empty() && !host->tickReadings.front().empty()) {
+            baseline.resize(host->tickReadings.front().size());
+            for (std::size_t core = 0; core < baseline.size(); ++core) {
+                baseline[core] = ProcessorTicks{.processor = static_cast<std::uint32_t>(core)};
+            }
+        }
+        host->tickReadings.push_front(std::move(baseline));
         return std::make_unique<MetricsStore>(MetricsStore::Parts{
             .info = info,
             .systemSampler = std::make_unique<SystemSampler>(std::make_unique<FakeHost>(host)),
@@ -78,6 +105,7 @@ private:
     std::uint64_t elapsed_ = 0;
     std::uint64_t userTicks_ = 0;
     std::uint64_t systemTicks_ = 0;
+    std::vector<ProcessorTicks> coreTicks_;
 };
 
 // Runs one pass and waits until the store has published it.

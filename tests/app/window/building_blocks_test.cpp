@@ -18,6 +18,7 @@
 #include "app/window/section_card.hpp"
 #include "app/window/symbol_icons.hpp"
 #include "app/window/text_styles.hpp"
+#include "support/rendered.hpp"
 #include "widgets/views/palette.hpp"
 #include "widgets/views/ring_gauge.hpp"
 #include "widgets/views/spark_point.hpp"
@@ -26,22 +27,8 @@
 namespace vantric {
 namespace {
 
-bool near(const QColor& a, const QColor& b, int tolerance) {
-    return std::abs(a.red() - b.red()) <= tolerance &&
-           std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-int pixelsNear(const QImage& image, const QColor& color, int tolerance) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            count += pixel.alpha() == 255 && near(pixel, color, tolerance) ? 1 : 0;
-        }
-    }
-    return count;
-}
+using testing::near;
+using testing::pixelsNear;
 
 void layOut(QWidget& widget, int width) {
     widget.resize(width, widget.sizeHint().height());

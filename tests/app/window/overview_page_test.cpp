@@ -79,7 +79,7 @@ TEST(OverviewPage, StacksCardsInANarrowWindowAndClicksSwitchPages) {
     page.layout()->activate();
     EXPECT_EQ(page.cardColumns(), 3);
     // The page itself cannot get that narrow (the apps list needs more), so ask the grid.
-    AdaptiveGridLayout grid(250, 16);
+    AdaptiveGridLayout grid({.minimumColumnWidth = 250, .columnSpacing = 16, .rowSpacing = 16});
     for (int i = 0; i < 3; ++i) {
         grid.addWidget(new QWidget(&page));
     }

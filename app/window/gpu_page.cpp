@@ -1,0 +1,133 @@
+#include "app/window/gpu_page.hpp"
+
+#include <QEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "app/store/metrics_store.hpp"
+#include "app/window/big_stat.hpp"
+#include "app/window/detail_row.hpp"
+#include "app/window/figure_text.hpp"
+#include "app/window/history_card.hpp"
+#include "app/window/history_chart.hpp"
+#include "app/window/locale_symbols.hpp"
+#include "app/window/section_card.hpp"
+#include "app/window/stat_row.hpp"
+#include "app/window/text_styles.hpp"
+#include "widgets/views/palette.hpp"
+
+namespace vantric {
+namespace {
+
+// NVML and amdgpu publish device utilisation only. A 0 in their place would read as an idle
+// pipeline, so a figure the driver does not have shows as a dash without a unit.
+void showFraction(BigStat& stat, const std::optional<double>& fraction) {
+    if (fraction) {
+        stat.setValue(fromUtf8(Format::percentNumber(*fraction)), QStringLiteral("%"));
+        stat.setToolTip(QString());
+    } else {
+        stat.setValue(QStringLiteral("\u2013"));
+        stat.setToolTip(QStringLiteral("This GPU's driver does not report this figure."));
+    }
+}
+
+}  // namespace
+
+GPUPage::GPUPage(MetricsStore& store, QWidget* parent)
+    : LivePage(store, parent),
+      figures_(new StatRow({QStringLiteral("Utilization"), QStringLiteral("Renderer"),
+                            QStringLiteral("Tiler"), QStringLiteral("Memory in use")},
+                           this)),
+      history_(new HistoryCard(QStringLiteral("How busy the GPU is"), Palette::gpu(), this)),
+      unavailable_(new SectionCard(QStringLiteral("GPU statistics are not available"), this)),
+      about_(new SectionCard(QStringLiteral("About this GPU"), this)),
+      note_(new QLabel(QStringLiteral("Linux has no per-app GPU figures that every driver "
+                                      "offers, so this page shows the GPU as a whole."))) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(20);
+
+    unavailable_->setSubtitle(
+        QStringLiteral("This computer's graphics driver does not report utilization. Vantric "
+                       "reads it from NVIDIA's driver (NVML) and from amdgpu."));
+
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->setSpacing(14);
+    auto* rows = new QVBoxLayout;
+    rows->setSpacing(8);
+    for (DetailRow** row : {&model_, &cores_, &memoryInUse_, &memoryAllocated_}) {
+        *row = new DetailRow(content);
+        rows->addWidget(*row);
+    }
+    contentLayout->addLayout(rows);
+    note_->setParent(content);
+    note_->setFont(TextStyle::callout());
+    note_->setWordWrap(true);
+    TextStyle::setTextColor(*note_, TextStyle::secondaryText(palette()));
+    contentLayout->addWidget(note_);
+    about_->setContent(content);
+
+    for (QWidget* part : {static_cast<QWidget*>(figures_), static_cast<QWidget*>(history_),
+                          static_cast<QWidget*>(unavailable_), static_cast<QWidget*>(about_)}) {
+        layout->addWidget(part);
+    }
+    refresh();
+}
+
+std::vector<std::pair<QString, QString>> GPUPage::aboutRows() const {
+    std::vector<std::pair<QString, QString>> shown;
+    for (const DetailRow* row : {model_, cores_, memoryInUse_, memoryAllocated_}) {
+        if (row->isVisibleTo(about_)) {
+            shown.emplace_back(row->text().label, row->text().value);
+        }
+    }
+    return shown;
+}
+
+QString GPUPage::note() const {
+    return note_->text();
+}
+
+void GPUPage::changeEvent(QEvent* event) {
+    LivePage::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        TextStyle::setTextColor(*note_, TextStyle::secondaryText(palette()));
+    }
+}
+
+void GPUPage::refresh() {
+    const NumberSymbols symbols = currentNumberSymbols();
+    const GPUSnapshot& gpu = store().gpu();
+    const SystemInfo& info = store().info();
+
+    figures_->setVisible(gpu.available);
+    history_->setVisible(gpu.available);
+    unavailable_->setVisible(!gpu.available);
+    if (gpu.available) {
+        figures_->stat(0).setValue(fromUtf8(Format::percentNumber(gpu.utilization)),
+                                   QStringLiteral("%"));
+        figures_->stat(0).setColor(Palette::forLoad(gpu.utilization, Palette::gpu()));
+        showFraction(figures_->stat(1), gpu.renderer);
+        showFraction(figures_->stat(2), gpu.tiler);
+        const ByteText inUse = Format::bytes(gpu.memoryInUse, 2, symbols);
+        figures_->stat(3).setValue(fromUtf8(inUse.number), fromUtf8(inUse.unit));
+        history_->chart().setValues(store().series(HistoryField::gpu));
+    }
+
+    // NVIDIA and AMD cards report their own memory, not system memory shared with the GPU, so
+    // the rows say memory alone.
+    model_->setText({.label = QStringLiteral("Model"), .value = fromUtf8(info.gpuName)});
+    cores_->setVisible(info.gpuCores.has_value());
+    if (info.gpuCores) {
+        cores_->setText(
+            {.label = QStringLiteral("GPU cores"), .value = QString::number(*info.gpuCores)});
+    }
+    memoryInUse_->setText({.label = QStringLiteral("Memory in use by the GPU"),
+                           .value = bytesText(gpu.memoryInUse, 2, symbols)});
+    memoryAllocated_->setText({.label = QStringLiteral("Memory allocated to the GPU"),
+                               .value = bytesText(gpu.memoryAllocated, 2, symbols)});
+}
+
+}  // namespace vantric

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+#include "app/window/live_page.hpp"
+
+class QLabel;
+
+namespace vantric {
+
+class DetailRow;
+class HistoryCard;
+class SectionCard;
+class StatRow;
+
+// The graphics processor's page. While a driver publishes statistics: utilisation, renderer,
+// tiler and memory in use, and the last two minutes of utilisation; otherwise a card that says
+// there are none. Then, always, what the GPU is. The GPU is shown as a whole, never per app.
+class GPUPage final : public LivePage {
+public:
+    explicit GPUPage(MetricsStore& store, QWidget* parent = nullptr);
+
+    const StatRow& figures() const { return *figures_; }
+    const HistoryCard& history() const { return *history_; }
+    const SectionCard& unavailableCard() const { return *unavailable_; }
+    const SectionCard& aboutCard() const { return *about_; }
+    // The About card's rows that are shown, in order, as label and value.
+    std::vector<std::pair<QString, QString>> aboutRows() const;
+    QString note() const;
+
+protected:
+    void refresh() override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    StatRow* figures_ = nullptr;
+    HistoryCard* history_ = nullptr;
+    SectionCard* unavailable_ = nullptr;
+    SectionCard* about_ = nullptr;
+    DetailRow* model_ = nullptr;
+    DetailRow* cores_ = nullptr;
+    DetailRow* memoryInUse_ = nullptr;
+    DetailRow* memoryAllocated_ = nullptr;
+    QLabel* note_ = nullptr;
+};
+
+}  // namespace vantric

@@ -1,0 +1,105 @@
+#include "app/window/memory_page.hpp"
+
+#include <QEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "app/store/metrics_store.hpp"
+#include "app/window/big_stat.hpp"
+#include "app/window/figure_text.hpp"
+#include "app/window/history_card.hpp"
+#include "app/window/history_chart.hpp"
+#include "app/window/locale_symbols.hpp"
+#include "app/window/memory_breakdown.hpp"
+#include "app/window/stat_row.hpp"
+#include "app/window/text_styles.hpp"
+#include "app/window/top_apps_view.hpp"
+#include "widgets/views/palette.hpp"
+
+namespace vantric {
+namespace {
+
+constexpr int topAppsLimit = 12;
+
+// The figures here are counted from /proc/meminfo, and free, top and most other Linux monitors
+// count some of the same memory differently (shared memory as cache, MemTotal as installed), so
+// the page says what each of its classes holds.
+const char* const countingNote =
+    "Used is app memory, wired and compressed. App memory is what processes hold for themselves, "
+    "shared memory (tmpfs, graphics buffers) included, which free and top count as cache, so "
+    "their used figure is lower by that amount. Wired is kernel memory that cannot be paged out. "
+    "Cached files are the page cache and the kernel caches that Linux reclaims when apps need "
+    "memory. Installed is the memory Linux manages, a little less than the memory modules hold.";
+
+}  // namespace
+
+MemoryPage::MemoryPage(MetricsStore& store, QWidget* parent)
+    : LivePage(store, parent),
+      figures_(new StatRow({QStringLiteral("Used"), QStringLiteral("Installed"),
+                            QStringLiteral("Pressure"), QStringLiteral("Swap used")},
+                           this)),
+      history_(new HistoryCard(QStringLiteral("Memory used: app memory, wired and compressed"),
+                               Palette::memory(), this)),
+      breakdownCard_(new SectionCard(QStringLiteral("Breakdown"), this)),
+      breakdown_(new MemoryBreakdown),
+      note_(new QLabel(QString::fromUtf8(countingNote))),
+      topApps_(new TopAppsView(topAppsLimit, AppSort::memory, this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(20);
+
+    breakdownCard_->setSubtitle(
+        QStringLiteral("Cached files and free memory are available to apps whenever they need it"));
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->setSpacing(14);
+    contentLayout->addWidget(breakdown_);
+    note_->setParent(content);
+    note_->setFont(TextStyle::callout());
+    note_->setWordWrap(true);
+    TextStyle::setTextColor(*note_, TextStyle::secondaryText(palette()));
+    contentLayout->addWidget(note_);
+    breakdownCard_->setContent(content);
+
+    for (QWidget* part : {static_cast<QWidget*>(figures_), static_cast<QWidget*>(history_),
+                          static_cast<QWidget*>(breakdownCard_), static_cast<QWidget*>(topApps_)}) {
+        layout->addWidget(part);
+    }
+    refresh();
+}
+
+QString MemoryPage::note() const {
+    return note_->text();
+}
+
+void MemoryPage::changeEvent(QEvent* event) {
+    LivePage::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        TextStyle::setTextColor(*note_, TextStyle::secondaryText(palette()));
+    }
+}
+
+void MemoryPage::refresh() {
+    const NumberSymbols symbols = currentNumberSymbols();
+    const MemorySnapshot& memory = store().memory();
+    const QColor& pressureColor = Palette::forPressure(memory.pressure);
+
+    const auto showBytes = [&](BigStat& stat, std::uint64_t count, int fractionDigits) {
+        const ByteText text = Format::bytes(count, fractionDigits, symbols);
+        stat.setValue(fromUtf8(text.number), fromUtf8(text.unit));
+    };
+    showBytes(figures_->stat(0), memoryInUse(memory), 2);
+    figures_->stat(0).setColor(pressureColor);
+    showBytes(figures_->stat(1), memory.total, 0);
+    figures_->stat(2).setValue(fromUtf8(std::string(displayLabel(memory.pressure))));
+    figures_->stat(2).setColor(pressureColor);
+    showBytes(figures_->stat(3), memory.swapUsed, 2);
+
+    history_->chart().setColor(pressureColor);
+    history_->chart().setValues(store().series(HistoryField::memory));
+    breakdown_->setMemory(memory);
+    topApps_->setApps(store().apps(), store().readableProcessCount());
+}
+
+}  // namespace vantric

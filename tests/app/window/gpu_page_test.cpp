@@ -1,0 +1,122 @@
+#include "app/window/gpu_page.hpp"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include "app/window/big_stat.hpp"
+#include "app/window/history_card.hpp"
+#include "app/window/history_chart.hpp"
+#include "app/window/section_card.hpp"
+#include "app/window/stat_row.hpp"
+#include "support/rendered.hpp"
+#include "support/store_fixture.hpp"
+#include "widgets/views/palette.hpp"
+
+namespace vantric {
+namespace {
+
+using testing::FakeMachine;
+using testing::rendered;
+using testing::runPass;
+
+using Rows = std::vector<std::pair<QString, QString>>;
+
+Accelerator accelerator(PerformanceStatistics statistics) {
+    return Accelerator{.statistics = std::move(statistics)};
+}
+
+struct GPUPageTest : ::testing::Test {
+    void open(std::optional<std::int64_t> gpuCores) {
+        machine.info = SystemInfo{.gpuName = "Radeon RX 7600", .gpuCores = gpuCores};
+        machine.queueProcessorLoad(0.1, 0.1);
+        store = machine.makeStore();
+        store->start();
+        page = std::make_unique<GPUPage>(*store);
+        page->resize(900, 700);
+        page->show();
+    }
+
+    void read(std::vector<Accelerator> accelerators) {
+        machine.host->accelerators = std::move(accelerators);
+        machine.queueProcessorLoad(0.1, 0.1);
+        ASSERT_TRUE(runPass(*store));
+        QApplication::processEvents();
+        page->resize(900, page->sizeHint().height());
+    }
+
+    bool showsStatistics() const {
+        const bool figures = page->figures().isVisibleTo(page.get());
+        EXPECT_EQ(page->history().isVisibleTo(page.get()), figures);
+        EXPECT_NE(page->unavailableCard().isVisibleTo(page.get()), figures);
+        EXPECT_TRUE(page->aboutCard().isVisibleTo(page.get()));
+        return figures;
+    }
+
+    FakeMachine machine;
+    std::unique_ptr<MetricsStore> store;
+    std::unique_ptr<GPUPage> page;
+};
+
+TEST_F(GPUPageTest, WithoutStatisticsSaysSoAndStillDescribesTheGpu) {
+    open(std::nullopt);
+    read({});
+    EXPECT_FALSE(showsStatistics());
+    EXPECT_EQ(page->unavailableCard().title(), QStringLiteral("GPU statistics are not available"));
+    EXPECT_EQ(page->aboutRows(),
+              (Rows{{QStringLiteral("Model"), QStringLiteral("Radeon RX 7600")},
+                    {QStringLiteral("Memory in use by the GPU"), QStringLiteral("0 KB")},
+                    {QStringLiteral("Memory allocated to the GPU"), QStringLiteral("0 KB")}}));
+    rendered(*page, QStringLiteral("gpu-page-unavailable"));
+}
+
+TEST_F(GPUPageTest, ShowsTheBusiestOfTwoAcceleratorsAndSwitchesLayoutWithAvailability) {
+    open(5120);
+    read({accelerator({{"Device Utilization %", 30.0},
+                       {"Renderer Utilization %", 12.0},
+                       {"Tiler Utilization %", 4.0},
+                       {"In use system memory", std::uint64_t{100}}}),
+          accelerator({{"Device Utilization %", 95.0},
+                       {"Renderer Utilization %", 93.0},
+                       {"Tiler Utilization %", 40.0},
+                       {"In use system memory", std::uint64_t{5ULL << 29}},
+                       {"Alloc system memory", std::uint64_t{4ULL << 30}}})});
+    ASSERT_TRUE(showsStatistics());
+    const StatRow& figures = page->figures();
+    EXPECT_EQ(figures.stat(0).value(), QStringLiteral("95"));
+    EXPECT_EQ(figures.stat(0).color(), Palette::critical());
+    EXPECT_EQ(figures.stat(1).value() + *figures.stat(1).unit(), QStringLiteral("93%"));
+    EXPECT_EQ(figures.stat(1).color(), std::nullopt);
+    EXPECT_EQ(figures.stat(2).value(), QStringLiteral("40"));
+    EXPECT_EQ(figures.stat(3).value() + ' ' + *figures.stat(3).unit(), QStringLiteral("2.50 GB"));
+    // The chart keeps the GPU's colour however busy it is.
+    EXPECT_EQ(page->history().chart().color(), Palette::gpu());
+    EXPECT_EQ(page->history().chart().values().size(), 1U);
+    EXPECT_EQ(page->aboutRows().at(1),
+              (std::pair{QStringLiteral("GPU cores"), QStringLiteral("5120")}));
+    EXPECT_EQ(page->aboutRows().at(3).second, QStringLiteral("4.00 GB"));
+    rendered(*page, QStringLiteral("gpu-page-two-accelerators"));
+
+    read({});
+    EXPECT_FALSE(showsStatistics());
+    EXPECT_EQ(page->aboutRows().at(2).second, QStringLiteral("0 KB"));
+}
+
+TEST_F(GPUPageTest, ADriverWithoutPipelineFiguresShowsDashesNotAnIdleZero) {
+    open(std::nullopt);
+    read({accelerator({{"Device Utilization %", std::uint64_t{42}},
+                       {"In use system memory", std::uint64_t{1'100'000'000}}})});
+    ASSERT_TRUE(showsStatistics());
+    const StatRow& figures = page->figures();
+    EXPECT_EQ(figures.stat(0).value(), QStringLiteral("42"));
+    EXPECT_EQ(figures.stat(0).color(), Palette::gpu());
+    for (const int stat : {1, 2}) {
+        EXPECT_EQ(figures.stat(stat).value(), QStringLiteral("\u2013")) << stat;
+        EXPECT_EQ(figures.stat(stat).unit(), std::nullopt) << stat;
+    }
+    EXPECT_EQ(page->aboutRows().size(), 3U);
+    rendered(*page, QStringLiteral("gpu-page-one-accelerator"));
+}
+
+}  // namespace
+}  // namespace vantric
