@@ -1,5 +1,7 @@
 #include "app/window/gpu_page.hpp"
 
+#include <optional>
+
 #include <QEvent>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -47,9 +49,9 @@ GPUPage::GPUPage(MetricsStore& store, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(20);
 
+    // NVML and amdgpu are the drivers that publish utilisation (see LinuxHost).
     unavailable_->setSubtitle(
-        QStringLiteral("This computer's graphics driver does not report utilization. Vantric "
-                       "reads it from NVIDIA's driver (NVML) and from amdgpu."));
+        QStringLiteral("This computer's graphics driver does not report utilization."));
 
     auto* content = new QWidget;
     auto* contentLayout = new QVBoxLayout(content);

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <utility>
+#include <vector>
+
+#include <QString>
 #include <QWidget>
 
 #include "app/window/live_page.hpp"

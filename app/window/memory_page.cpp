@@ -21,15 +21,17 @@ namespace {
 
 constexpr int topAppsLimit = 12;
 
-// The figures here are counted from /proc/meminfo, and free, top and most other Linux monitors
-// count some of the same memory differently (shared memory as cache, MemTotal as installed), so
+// The figures are counted from /proc/meminfo, and free, top and most other Linux monitors count
+// some of the same memory differently (shared memory as cache, MemAvailable as available), so
 // the page says what each of its classes holds.
 const char* const countingNote =
     "Used is app memory, wired and compressed. App memory is what processes hold for themselves, "
     "shared memory (tmpfs, graphics buffers) included, which free and top count as cache, so "
     "their used figure is lower by that amount. Wired is kernel memory that cannot be paged out. "
     "Cached files are the page cache and the kernel caches that Linux reclaims when apps need "
-    "memory. Installed is the memory Linux manages, a little less than the memory modules hold.";
+    "memory; with free memory they come to a little more than what free calls available, which "
+    "holds back the kernel's reserves. Installed is the memory Linux manages, a little less than "
+    "the memory modules hold.";
 
 }  // namespace
 
