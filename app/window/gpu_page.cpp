@@ -2,8 +2,6 @@
 
 #include <optional>
 
-#include <QEvent>
-#include <QLabel>
 #include <QVBoxLayout>
 
 #include "app/store/metrics_store.hpp"
@@ -13,9 +11,9 @@
 #include "app/window/history_card.hpp"
 #include "app/window/history_chart.hpp"
 #include "app/window/locale_symbols.hpp"
+#include "app/window/note_label.hpp"
 #include "app/window/section_card.hpp"
 #include "app/window/stat_row.hpp"
-#include "app/window/text_styles.hpp"
 #include "widgets/views/palette.hpp"
 
 namespace vantric {
@@ -43,8 +41,8 @@ GPUPage::GPUPage(MetricsStore& store, QWidget* parent)
       history_(new HistoryCard(QStringLiteral("How busy the GPU is"), Palette::gpu(), this)),
       unavailable_(new SectionCard(QStringLiteral("GPU statistics are not available"), this)),
       about_(new SectionCard(QStringLiteral("About this GPU"), this)),
-      note_(new QLabel(QStringLiteral("Linux has no per-app GPU figures that every driver "
-                                      "offers, so this page shows the GPU as a whole."))) {
+      note_(new NoteLabel(QStringLiteral("Linux has no per-app GPU figures that every driver "
+                                         "offers, so this page shows the GPU as a whole."))) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(20);
@@ -65,9 +63,6 @@ GPUPage::GPUPage(MetricsStore& store, QWidget* parent)
     }
     contentLayout->addLayout(rows);
     note_->setParent(content);
-    note_->setFont(TextStyle::callout());
-    note_->setWordWrap(true);
-    TextStyle::setTextColor(*note_, TextStyle::secondaryText(palette()));
     contentLayout->addWidget(note_);
     about_->setContent(content);
 
@@ -90,13 +85,6 @@ std::vector<std::pair<QString, QString>> GPUPage::aboutRows() const {
 
 QString GPUPage::note() const {
     return note_->text();
-}
-
-void GPUPage::changeEvent(QEvent* event) {
-    LivePage::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) {
-        TextStyle::setTextColor(*note_, TextStyle::secondaryText(palette()));
-    }
 }
 
 void GPUPage::refresh() {

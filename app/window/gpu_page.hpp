@@ -8,12 +8,11 @@
 
 #include "app/window/live_page.hpp"
 
-class QLabel;
-
 namespace vantric {
 
 class DetailRow;
 class HistoryCard;
+class NoteLabel;
 class SectionCard;
 class StatRow;
 
@@ -34,7 +33,6 @@ public:
 
 protected:
     void refresh() override;
-    void changeEvent(QEvent* event) override;
 
 private:
     StatRow* figures_ = nullptr;
@@ -45,7 +43,7 @@ private:
     DetailRow* cores_ = nullptr;
     DetailRow* memoryInUse_ = nullptr;
     DetailRow* memoryAllocated_ = nullptr;
-    QLabel* note_ = nullptr;
+    NoteLabel* note_ = nullptr;
 };
 
 }  // namespace vantric

@@ -1,7 +1,5 @@
 #include "app/window/memory_page.hpp"
 
-#include <QEvent>
-#include <QLabel>
 #include <QVBoxLayout>
 
 #include "app/store/metrics_store.hpp"
@@ -11,8 +9,8 @@
 #include "app/window/history_chart.hpp"
 #include "app/window/locale_symbols.hpp"
 #include "app/window/memory_breakdown.hpp"
+#include "app/window/note_label.hpp"
 #include "app/window/stat_row.hpp"
-#include "app/window/text_styles.hpp"
 #include "app/window/top_apps_view.hpp"
 #include "widgets/views/palette.hpp"
 
@@ -44,7 +42,7 @@ MemoryPage::MemoryPage(MetricsStore& store, QWidget* parent)
                                Palette::memory(), this)),
       breakdownCard_(new SectionCard(QStringLiteral("Breakdown"), this)),
       breakdown_(new MemoryBreakdown),
-      note_(new QLabel(QString::fromUtf8(countingNote))),
+      note_(new NoteLabel(QString::fromUtf8(countingNote))),
       topApps_(new TopAppsView(topAppsLimit, AppSort::memory, this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -58,9 +56,6 @@ MemoryPage::MemoryPage(MetricsStore& store, QWidget* parent)
     contentLayout->setSpacing(14);
     contentLayout->addWidget(breakdown_);
     note_->setParent(content);
-    note_->setFont(TextStyle::callout());
-    note_->setWordWrap(true);
-    TextStyle::setTextColor(*note_, TextStyle::secondaryText(palette()));
     contentLayout->addWidget(note_);
     breakdownCard_->setContent(content);
 
@@ -73,13 +68,6 @@ MemoryPage::MemoryPage(MetricsStore& store, QWidget* parent)
 
 QString MemoryPage::note() const {
     return note_->text();
-}
-
-void MemoryPage::changeEvent(QEvent* event) {
-    LivePage::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) {
-        TextStyle::setTextColor(*note_, TextStyle::secondaryText(palette()));
-    }
 }
 
 void MemoryPage::refresh() {

@@ -4,11 +4,10 @@
 
 #include "app/window/live_page.hpp"
 
-class QLabel;
-
 namespace vantric {
 
 class HistoryCard;
+class NoteLabel;
 class MemoryBreakdown;
 class SectionCard;
 class StatRow;
@@ -29,14 +28,13 @@ public:
 
 protected:
     void refresh() override;
-    void changeEvent(QEvent* event) override;
 
 private:
     StatRow* figures_ = nullptr;
     HistoryCard* history_ = nullptr;
     SectionCard* breakdownCard_ = nullptr;
     MemoryBreakdown* breakdown_ = nullptr;
-    QLabel* note_ = nullptr;
+    NoteLabel* note_ = nullptr;
     TopAppsView* topApps_ = nullptr;
 };
 

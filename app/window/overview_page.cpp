@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include <QLabel>
 #include <QVBoxLayout>
 
 #include "app/store/metrics_store.hpp"
@@ -11,7 +10,7 @@
 #include "app/window/figure_text.hpp"
 #include "app/window/locale_symbols.hpp"
 #include "app/window/metric_card.hpp"
-#include "app/window/text_styles.hpp"
+#include "app/window/note_label.hpp"
 #include "app/window/top_apps_view.hpp"
 #include "core/memory_pressure.hpp"
 #include "widgets/views/palette.hpp"
@@ -56,12 +55,7 @@ OverviewPage::OverviewPage(MetricsStore& store, const std::function<void(Page)>&
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(20);
 
-    summary_ = new QLabel(this);
-    summary_->setFont(TextStyle::callout());
-    summary_->setWordWrap(true);
-    QPalette summaryPalette = summary_->palette();
-    summaryPalette.setColor(QPalette::WindowText, TextStyle::secondaryText(palette()));
-    summary_->setPalette(summaryPalette);
+    summary_ = new NoteLabel(QString(), this);
     layout->addWidget(summary_);
 
     auto* cards = new QWidget(this);

@@ -11,12 +11,11 @@
 #include "core/format.hpp"
 #include "core/system_info.hpp"
 
-class QLabel;
-
 namespace vantric {
 
 class AdaptiveGridLayout;
 class MetricCard;
+class NoteLabel;
 class TopAppsView;
 
 // The one-line description of the machine: chip, cores, memory, GPU cores when known, system,
@@ -41,7 +40,7 @@ protected:
     void refresh() override;
 
 private:
-    QLabel* summary_ = nullptr;
+    NoteLabel* summary_ = nullptr;
     AdaptiveGridLayout* grid_ = nullptr;
     MetricCard* cpuCard_ = nullptr;
     MetricCard* memoryCard_ = nullptr;
