@@ -5,6 +5,7 @@
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
 #include "platform/linux/linux_process_table.hpp"
+#include "platform/widget_host/socket_widget_center.hpp"
 
 namespace vantric {
 
@@ -20,7 +21,7 @@ MetricsStore& MetricsStore::shared() {
         parts.systemSampler = std::make_unique<SystemSampler>(std::make_unique<LinuxHost>());
         parts.processSampler =
             std::make_unique<ProcessSampler>(std::make_unique<LinuxProcessTable>());
-        parts.widgetCenter = std::make_unique<NoWidgetCenter>();
+        parts.widgetCenter = std::make_unique<SocketWidgetCenter>();
         // The ticker is left to the store's own: a coarse 1 s QTimer on this, the main, thread.
         parts.now = std::chrono::system_clock::now;
         parts.monotonicNow = std::chrono::steady_clock::now;

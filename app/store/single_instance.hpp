@@ -1,16 +1,14 @@
 #pragma once
 
-#include <memory>
+#include <optional>
 
 #include <QByteArray>
-#include <QHash>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
-class QLocalServer;
-class QLocalSocket;
+#include "platform/linux/local_line_server.hpp"
 
 namespace vantric {
 
@@ -18,10 +16,9 @@ namespace vantric {
 // listens on a local socket in the user's runtime folder; a later launch hands its URLs (or, with
 // none, a request to come forward) to it and exits.
 //
-// The socket is made so that only its owner can open it, and every connection's peer credentials
-// are checked as well, since the file mode alone depends on the folder it lives in. Messages are
-// lines of UTF-8: "open <url>" or "raise". A connection that sends anything else, or more than a
-// few kilobytes, is dropped.
+// The socket is a LocalLineServer, private to the user. Messages are lines of UTF-8:
+// "open <url>" or "raise". A connection that sends anything else, or more than a few kilobytes,
+// is dropped.
 //
 // Lives on the main thread.
 class SingleInstance : public QObject {
@@ -34,11 +31,10 @@ public:
         failed,     // another one holds the lock but could not be reached
     };
 
-    static constexpr qsizetype maxMessageBytes = 16 * 1024;
+    static constexpr qsizetype maxMessageBytes = LocalLineServer::maxPendingBytes;
 
     // folder: where the lock and the socket live; the user's runtime folder by default.
     explicit SingleInstance(QString folder = defaultFolder(), QObject* parent = nullptr);
-    ~SingleInstance() override;
 
     // Becomes the running instance, or forwards urls (a raise request when there are none).
     Role claim(const QStringList& urls);
@@ -53,13 +49,11 @@ signals:
 private:
     bool listen();
     bool forward(const QStringList& urls) const;
-    void accept();
-    void readFrom(QLocalSocket* socket);
+    std::optional<QByteArray> handle(const QString& line);
 
     QString folder_;
     QLockFile lock_;
-    QLocalServer* server_ = nullptr;
-    QHash<QLocalSocket*, QByteArray> pending_;  // partial lines per connection
+    LocalLineServer server_;
 };
 
 }  // namespace vantric

@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 
 #include "app/store/icon_cache.hpp"
-#include "app/window/locale_symbols.hpp"
 #include "app/window/text_styles.hpp"
 #include "app/window/top_apps_view.hpp"
 #include "core/format.hpp"
+#include "widgets/views/locale_symbols.hpp"
 
 namespace vantric {
 namespace {

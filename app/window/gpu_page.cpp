@@ -10,10 +10,10 @@
 #include "app/window/figure_text.hpp"
 #include "app/window/history_card.hpp"
 #include "app/window/history_chart.hpp"
-#include "app/window/locale_symbols.hpp"
 #include "app/window/note_label.hpp"
 #include "app/window/section_card.hpp"
 #include "app/window/stat_row.hpp"
+#include "widgets/views/locale_symbols.hpp"
 #include "widgets/views/palette.hpp"
 
 namespace vantric {

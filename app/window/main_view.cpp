@@ -11,12 +11,13 @@
 #include "app/store/metrics_store.hpp"
 #include "app/window/cpu_page.hpp"
 #include "app/window/gpu_page.hpp"
-#include "app/window/locale_symbols.hpp"
 #include "app/window/memory_page.hpp"
 #include "app/window/overview_page.hpp"
 #include "app/window/sidebar_row.hpp"
 #include "app/window/text_styles.hpp"
+#include "app/window/widgets_page.hpp"
 #include "core/format.hpp"
+#include "widgets/views/locale_symbols.hpp"
 
 namespace vantric {
 namespace {
@@ -41,11 +42,6 @@ void addSectionHeader(QListWidget& list, const QString& text) {
     label->setPalette(palette);
     item->setSizeHint(label->sizeHint());
     list.setItemWidget(item, label);
-}
-
-// Pages not built yet show their title alone, above an empty column.
-QWidget* emptyPage() {
-    return new QWidget;
 }
 
 }  // namespace
@@ -142,7 +138,7 @@ QWidget* MainView::buildPage(Page page) {
     case Page::cpu: body = new CPUPage(store_); break;
     case Page::memory: body = new MemoryPage(store_); break;
     case Page::gpu: body = new GPUPage(store_); break;
-    case Page::widgets: body = emptyPage(); break;
+    case Page::widgets: body = new WidgetsPage(store_); break;
     }
     auto* padded = new QWidget;
     auto* layout = new QVBoxLayout(padded);

@@ -10,8 +10,8 @@
 
 #include "app/window/adaptive_grid_layout.hpp"
 #include "app/window/figure_text.hpp"
-#include "app/window/locale_symbols.hpp"
 #include "app/window/text_styles.hpp"
+#include "widgets/views/locale_symbols.hpp"
 #include "widgets/views/palette.hpp"
 
 namespace vantric {

@@ -7,11 +7,11 @@
 #include "app/window/figure_text.hpp"
 #include "app/window/history_card.hpp"
 #include "app/window/history_chart.hpp"
-#include "app/window/locale_symbols.hpp"
 #include "app/window/memory_breakdown.hpp"
 #include "app/window/note_label.hpp"
 #include "app/window/stat_row.hpp"
 #include "app/window/top_apps_view.hpp"
+#include "widgets/views/locale_symbols.hpp"
 #include "widgets/views/palette.hpp"
 
 namespace vantric {

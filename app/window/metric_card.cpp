@@ -10,11 +10,11 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
-#include "app/window/symbol_icons.hpp"
 #include "app/window/text_styles.hpp"
 #include "widgets/views/ring_gauge.hpp"
 #include "widgets/views/spark_point.hpp"
 #include "widgets/views/sparkline.hpp"
+#include "widgets/views/symbol_icons.hpp"
 
 namespace vantric {
 namespace {

@@ -8,11 +8,11 @@
 #include "app/window/adaptive_grid_layout.hpp"
 #include "app/window/detail_row.hpp"
 #include "app/window/figure_text.hpp"
-#include "app/window/locale_symbols.hpp"
 #include "app/window/metric_card.hpp"
 #include "app/window/note_label.hpp"
 #include "app/window/top_apps_view.hpp"
 #include "core/memory_pressure.hpp"
+#include "widgets/views/locale_symbols.hpp"
 #include "widgets/views/palette.hpp"
 
 namespace vantric {

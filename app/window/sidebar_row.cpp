@@ -4,8 +4,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "app/window/symbol_icons.hpp"
 #include "app/window/text_styles.hpp"
+#include "widgets/views/symbol_icons.hpp"
 
 namespace vantric {
 namespace {

@@ -16,13 +16,13 @@
 #include "app/window/detail_row.hpp"
 #include "app/window/metric_card.hpp"
 #include "app/window/section_card.hpp"
-#include "app/window/symbol_icons.hpp"
 #include "app/window/text_styles.hpp"
 #include "support/rendered.hpp"
 #include "widgets/views/palette.hpp"
 #include "widgets/views/ring_gauge.hpp"
 #include "widgets/views/spark_point.hpp"
 #include "widgets/views/sparkline.hpp"
+#include "widgets/views/symbol_icons.hpp"
 
 namespace vantric {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/window/locale_symbols.hpp"
+#include "widgets/views/locale_symbols.hpp"
 
 #include <gtest/gtest.h>
 

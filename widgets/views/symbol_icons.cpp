@@ -1,4 +1,4 @@
-#include "app/window/symbol_icons.hpp"
+#include "widgets/views/symbol_icons.hpp"
 
 #include <array>
 #include <cmath>

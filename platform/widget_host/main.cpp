@@ -1,0 +1,169 @@
+#include <cstdio>
+#include <memory>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLockFile>
+
+#include "platform/widget_host/bundle_loader.hpp"
+#include "platform/widget_host/host_client.hpp"
+#include "platform/widget_host/host_command_line.hpp"
+#include "platform/widget_host/host_protocol.hpp"
+#include "platform/widget_host/placements.hpp"
+#include "platform/widget_host/widget_host.hpp"
+#include "platform/widget_host/widget_render.hpp"
+
+namespace {
+
+using vantric::HostCommandLine;
+using vantric::WidgetBundle;
+using vantric::WidgetDescription;
+
+void say(const QString& line) {
+    static_cast<void>(
+        std::fprintf(stderr, "vantric-widget-host: %s\n", line.toLocal8Bit().constData()));
+}
+
+int usage() {
+    static_cast<void>(std::fprintf(stderr, "%s\n", vantric::hostUsageLine));
+    return 2;
+}
+
+// The description of the widget the argument names, among those the bundle offers.
+std::optional<WidgetDescription> offered(const WidgetBundle& bundle, const QString& argument) {
+    const auto kind = vantric::kindFromArgument(argument);
+    for (const WidgetDescription& description : bundle.widgets()) {
+        if (kind && description.kind == *kind) {
+            return description;
+        }
+    }
+    say(QStringLiteral("no such widget: %1").arg(argument));
+    return std::nullopt;
+}
+
+int list(const WidgetBundle& bundle) {
+    for (const WidgetDescription& description : bundle.widgets()) {
+        const auto raw = vantric::rawValue(description.kind);
+        std::printf("%.*s\t%s\t%s\t%dx%d\n", static_cast<int>(raw.size()), raw.data(),
+                    description.identifier.c_str(), description.name.toUtf8().constData(),
+                    description.size.width(), description.size.height());
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int edit(const HostCommandLine& command, const WidgetBundle& bundle) {
+    const auto description = offered(bundle, command.kind);
+    if (!description) {
+        return 2;
+    }
+    auto placements = vantric::loadPlacements();
+    if (command.mode == HostCommandLine::Mode::add) {
+        placements.push_back({.kind = description->kind,
+                              .position = vantric::freeSpot(placements, description->kind)});
+    } else {
+        const auto last = vantric::lastPlacementOf(placements, description->kind);
+        if (!last) {
+            say(QStringLiteral("no %1 widget is placed").arg(command.kind));
+            return 1;
+        }
+        placements.erase(placements.begin() + static_cast<std::ptrdiff_t>(*last));
+    }
+    vantric::savePlacements(placements);
+    // A host that runs shows the change at once; one that does not reads it when it starts.
+    static_cast<void>(
+        vantric::askHost(vantric::hostSocketPath(), vantric::HostRequest::placements));
+    return 0;
+}
+
+int render(const HostCommandLine& command, WidgetBundle& bundle) {
+    const auto description = offered(bundle, command.kind);
+    if (!description) {
+        return 2;
+    }
+    const QImage image = vantric::renderWidget(bundle, *description);
+    if (image.isNull()) {
+        say(QStringLiteral("no timeline came for the %1 widget").arg(command.kind));
+        return 1;
+    }
+    if (!image.save(command.out, "PNG")) {
+        say(QStringLiteral("cannot write %1").arg(command.out));
+        return 1;
+    }
+    return 0;
+}
+
+// Held for the host's whole life, so that there is one host per user; null when another
+// host holds it.
+std::unique_ptr<QLockFile> claimHost() {
+    const QString folder = vantric::defaultHostFolder();
+    QDir().mkpath(folder);
+    auto lock = std::make_unique<QLockFile>(vantric::hostLockPath(folder));
+    // A lock left by a host that died is taken over at once; a live host's is never stale.
+    lock->setStaleLockTime(0);
+    return lock->tryLock(0) ? std::move(lock) : nullptr;
+}
+
+int host(WidgetBundle& bundle) {
+    const QString socket = vantric::hostSocketPath();
+    QGuiApplication::setDesktopFileName(QStringLiteral("vantric-widget-host"));
+    // The host lives on with no widget placed, waiting for one to be added.
+    QApplication::setQuitOnLastWindowClosed(false);
+    vantric::WidgetHost running(bundle);
+    if (!running.start(socket)) {
+        say(QStringLiteral("cannot listen on %1").arg(socket));
+        return 1;
+    }
+    return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index) {
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    }
+    const auto command = vantric::parseHostCommandLine(arguments);
+    if (!command) {
+        return usage();
+    }
+    // Before Qt starts: a second host, as at a login that starts one, needs no display to leave.
+    std::unique_ptr<QLockFile> hostLock;
+    if (command->mode == HostCommandLine::Mode::host) {
+        hostLock = claimHost();
+        if (hostLock == nullptr) {
+            say(QStringLiteral("a widget host already runs"));
+            return 0;
+        }
+    }
+    if (command->mode == HostCommandLine::Mode::render) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // Qt is given the program name only: it would take "--plugin PATH" as a request to load a
+    // generic plug-in of its own, searching its plug-in folders for it.
+    int qtArgumentCount = argc > 0 ? 1 : 0;
+    // Listing and editing the placed widgets work without a display, as from a login script.
+    const bool shows = command->mode == HostCommandLine::Mode::host ||
+                       command->mode == HostCommandLine::Mode::render;
+    const std::unique_ptr<QCoreApplication> application =
+        shows ? std::make_unique<QApplication>(qtArgumentCount, argv)
+              : std::make_unique<QCoreApplication>(qtArgumentCount, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantric-widget-host"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantric"));
+
+    const QString path = command->plugin.value_or(vantric::installedBundlePath());
+    const vantric::LoadedBundle loaded = vantric::loadBundle(path);
+    if (loaded.bundle == nullptr) {
+        say(QStringLiteral("cannot load the widget plug-in %1: %2").arg(path, loaded.error));
+        return 2;
+    }
+    switch (command->mode) {
+    case HostCommandLine::Mode::list: return list(*loaded.bundle);
+    case HostCommandLine::Mode::add:
+    case HostCommandLine::Mode::remove: return edit(*command, *loaded.bundle);
+    case HostCommandLine::Mode::render: return render(*command, *loaded.bundle);
+    case HostCommandLine::Mode::host: return host(*loaded.bundle);
+    }
+    return usage();
+}

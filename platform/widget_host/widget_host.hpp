@@ -1,0 +1,67 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "platform/linux/local_line_server.hpp"
+#include "platform/widget_host/completion_gate.hpp"
+#include "platform/widget_host/placements.hpp"
+#include "platform/widget_host/timeline_scheduler.hpp"
+#include "platform/widget_host/widget_window.hpp"
+#include "widgets/extension/widget_bundle.hpp"
+
+namespace vantric {
+
+// The running widget host: a window for each placed widget, the timelines that fill them, and
+// the socket through which the application and the --add / --remove commands reach it.
+//
+// Timelines are asked for all at once when widgets appear, again when a timeline's reload date
+// comes, and for every widget on "reload". Main thread.
+class WidgetHost : public QObject {
+    Q_OBJECT
+
+public:
+    explicit WidgetHost(WidgetBundle& bundle, TimelineScheduler::Clock now = AbsoluteTime::now);
+    ~WidgetHost() override;
+
+    // Shows the placed widgets and listens on socketPath; false when it cannot listen.
+    bool start(const QString& socketPath);
+
+    // One request line from the socket: the reply, or nullopt for garbage.
+    std::optional<QByteArray> handle(const QString& line);
+
+private:
+    struct Placed {
+        int id = 0;
+        Placement placement{};
+        std::unique_ptr<WidgetWindow> window{};
+    };
+
+    void readPlacements();
+    std::unique_ptr<WidgetWindow> makeWindow(int id, const Placement& placement);
+    Placed* find(int id);
+    void request(const std::vector<int>& ids);
+    void apply(int id, const Timeline& timeline);
+    void wake();
+    void rearm();
+    void move(int id, QPoint position);
+    void remove(int id);
+    void save() const;
+
+    WidgetBundle& bundle_;
+    std::vector<WidgetDescription> descriptions_;
+    std::vector<Placed> placed_{};  // in placement order
+    int nextId_ = 1;
+    TimelineScheduler scheduler_;
+    QTimer wakeTimer_{};
+    LocalLineServer server_;
+    SharedGate gate_;
+};
+
+}  // namespace vantric

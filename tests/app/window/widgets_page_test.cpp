@@ -1,0 +1,88 @@
+#include "app/window/widgets_page.hpp"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include "support/rendered.hpp"
+#include "support/store_fixture.hpp"
+#include "widgets/views/vitals_widget_view.hpp"
+
+namespace vantric {
+namespace {
+
+using testing::FakeMachine;
+using testing::rendered;
+using testing::runPass;
+
+// A widget host that reports what the test says, and counts how often it is asked.
+class ListedWidgets final : public WidgetCenter {
+public:
+    explicit ListedWidgets(std::shared_ptr<std::vector<std::string>> placed)
+        : placed_(std::move(placed)) {}
+    void reloadAllTimelines() override {}
+    std::vector<std::string> currentConfigurations() override {
+        ++asked;
+        return *placed_;
+    }
+    int asked = 0;
+
+private:
+    std::shared_ptr<std::vector<std::string>> placed_;
+};
+
+TEST(WidgetsPageTexts, CountsPlacedKindsAndMarksBoldPassages) {
+    const auto counts = countPlaced({"a", "b", "a"});
+    EXPECT_EQ(counts.at("a"), 2);
+    EXPECT_EQ(counts.at("b"), 1);
+    EXPECT_EQ(placedMarker(0), std::nullopt);
+    EXPECT_EQ(placedMarker(1), QStringLiteral("On desktop"));
+    EXPECT_EQ(placedMarker(3), QStringLiteral("On desktop \u00D73"));
+    EXPECT_EQ(richInstruction(QStringLiteral("Run **a <b>** then **c")),
+              QStringLiteral("Run <b>a &lt;b&gt;</b> then **c"));
+}
+
+TEST(WidgetsPageTest, MarksPlacedWidgetsWhileShownAndPreviewsTheStoresReading) {
+    auto placed = std::make_shared<std::vector<std::string>>(std::vector<std::string>{
+        kindIdentifier(VitalsWidgetKind::cpu), kindIdentifier(VitalsWidgetKind::overview),
+        "org.example.Other.CPU", kindIdentifier(VitalsWidgetKind::cpu)});
+    auto center = std::make_unique<ListedWidgets>(placed);
+    ListedWidgets& host = *center;
+    FakeMachine machine;
+    machine.queueProcessorLoad(0.3, 0.2);
+    auto store = machine.makeStore({.widgetCenter = std::move(center)});
+    store->start();
+    WidgetsPage page(*store);
+    EXPECT_EQ(host.asked, 0);
+
+    page.resize(900, 700);
+    page.show();
+    ASSERT_TRUE(runPass(*store));
+    EXPECT_TRUE(page.refreshesPlaced());
+    EXPECT_EQ(page.marker(VitalsWidgetKind::cpu), QStringLiteral("On desktop \u00D72"));
+    EXPECT_EQ(page.marker(VitalsWidgetKind::overview), QStringLiteral("On desktop"));
+    EXPECT_EQ(page.marker(VitalsWidgetKind::memory), std::nullopt);
+    EXPECT_EQ(page.marker(VitalsWidgetKind::gpu), std::nullopt);
+    EXPECT_DOUBLE_EQ(page.preview(VitalsWidgetKind::cpu).entry().cpu.total, 0.5);
+    EXPECT_EQ(page.preview(VitalsWidgetKind::overview).size(), QSize(344, 164));
+    EXPECT_TRUE(page.instructions().at(1).contains(QStringLiteral("--add")));
+    page.resize(900, page.heightForWidth(900));
+    QApplication::processEvents();
+    rendered(page, QStringLiteral("widgets-page"));
+
+    // A host that cannot be asked reports nothing: every marker goes at the next refresh.
+    placed->clear();
+    page.refreshPlaced();
+    EXPECT_EQ(page.marker(VitalsWidgetKind::cpu), std::nullopt);
+
+    page.hide();
+    EXPECT_FALSE(page.refreshesPlaced());
+    placed->push_back(kindIdentifier(VitalsWidgetKind::gpu));
+    const int before = host.asked;
+    page.show();
+    EXPECT_EQ(host.asked, before + 1);
+    EXPECT_EQ(page.marker(VitalsWidgetKind::gpu), QStringLiteral("On desktop"));
+}
+
+}  // namespace
+}  // namespace vantric

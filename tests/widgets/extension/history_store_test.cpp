@@ -1,0 +1,114 @@
+#include "widgets/extension/history_store.hpp"
+
+#include <cmath>
+
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace vantric {
+namespace {
+
+HistoryPoint at(double date, double cpu = 0.5) {
+    return {.date = {date}, .cpu = cpu, .memory = 0.25, .gpu = 0.125};
+}
+
+std::vector<double> dates(const std::vector<HistoryPoint>& history) {
+    std::vector<double> found;
+    found.reserve(history.size());
+    for (const HistoryPoint& point : history) {
+        found.push_back(point.date.secondsSinceReferenceDate);
+    }
+    return found;
+}
+
+TEST(AppendedHistory, KeepsTheLastHourInOrderAndAtMost240Points) {
+    // Exactly an hour old stays; a second more goes; a point dated after the new one (the clock
+    // was set back) goes too.
+    const std::vector<HistoryPoint> trimmed =
+        appendedHistory({at(996), at(1000), at(2000), at(9000)}, at(4600));
+    EXPECT_EQ(dates(trimmed), (std::vector<double>{1000, 2000, 4600}));
+
+    std::vector<HistoryPoint> full;
+    for (int second = 0; second < 240; ++second) {
+        full.push_back(at(second));
+    }
+    const std::vector<HistoryPoint> capped = appendedHistory(full, at(240));
+    ASSERT_EQ(capped.size(), 240U);
+    EXPECT_EQ(capped.front().date.secondsSinceReferenceDate, 1);
+    EXPECT_EQ(capped.back().date.secondsSinceReferenceDate, 240);
+}
+
+struct HistoryStoreTest : ::testing::Test {
+    QString storedText() const {
+        return QSettings(file, QSettings::IniFormat).value(QStringLiteral("history")).toString();
+    }
+    void store(const QString& text) const {
+        QSettings settings(file, QSettings::IniFormat);
+        settings.setValue(QStringLiteral("history"), text);
+    }
+
+    QTemporaryDir folder;
+    QString file = folder.filePath(QStringLiteral("VantricWidget.ini"));
+};
+
+TEST_F(HistoryStoreTest, StartsWithOnePointAndBuildsOnWhatEarlierRunsStored) {
+    EXPECT_EQ(HistoryStore(file).append(at(100)), (std::vector<HistoryPoint>{at(100)}));
+    EXPECT_EQ(decodeHistory(storedText().toStdString()).value(),
+              (std::vector<HistoryPoint>{at(100)}));
+    // A new store object, as a later run of the host makes, reads the file afresh.
+    EXPECT_EQ(dates(HistoryStore(file).append(at(110))), (std::vector<double>{100, 110}));
+}
+
+TEST_F(HistoryStoreTest, ADamagedValueStartsAFreshHistoryAndIsReplacedBySaving) {
+    for (const char* damaged : {"not json", R"([{"date":1,"cpu":0.5,"memory":0.2)", R"({"date":1})",
+                                R"([{"date":1,"cpu":0.5,"memory":0.2,"gpu":null}])", ""}) {
+        store(QString::fromUtf8(damaged));
+        EXPECT_EQ(HistoryStore(file).append(at(50)), (std::vector<HistoryPoint>{at(50)}))
+            << damaged;
+        EXPECT_EQ(decodeHistory(storedText().toStdString()).value().size(), 1U) << damaged;
+    }
+}
+
+TEST_F(HistoryStoreTest, NeverStoresAFigureThatIsNotANumber) {
+    HistoryStore history(file);
+    history.append(at(10));
+    const std::vector<HistoryPoint> appended = history.append(at(20, std::nan("")));
+    ASSERT_EQ(appended.size(), 2U);
+    EXPECT_EQ(appended.back().cpu, 0);
+    // The hour before it survives the next read.
+    EXPECT_EQ(dates(HistoryStore(file).append(at(30))), (std::vector<double>{10, 20, 30}));
+}
+
+TEST_F(HistoryStoreTest, ASaveThatFailsKeepsTheReturnedHistory) {
+    // A settings file whose folder is a plain file cannot be written, even by root.
+    QFile blocker(folder.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    HistoryStore unwritable(folder.filePath(QStringLiteral("blocker/VantricWidget.ini")));
+    EXPECT_EQ(unwritable.append(at(1)), (std::vector<HistoryPoint>{at(1)}));
+    EXPECT_EQ(unwritable.append(at(2)), (std::vector<HistoryPoint>{at(2)}));
+}
+
+TEST_F(HistoryStoreTest, TwoProcessesSavingAtOnceNeverLeaveATornValue) {
+    QProcess first;
+    QProcess second;
+    first.start(QStringLiteral(VANTRIC_HISTORY_WRITER),
+                {file, QStringLiteral("60"), QStringLiteral("0")});
+    second.start(QStringLiteral(VANTRIC_HISTORY_WRITER),
+                 {file, QStringLiteral("60"), QStringLiteral("1000")});
+    for (QProcess* writer : {&first, &second}) {
+        ASSERT_TRUE(writer->waitForFinished(60000));
+        EXPECT_EQ(writer->exitCode(), 0);
+    }
+    const auto decoded = decodeHistory(storedText().toStdString());
+    ASSERT_TRUE(decoded) << storedText().left(200).toStdString();
+    EXPECT_FALSE(decoded.value().empty());
+    EXPECT_LE(decoded.value().size(), HistoryStore::capacity);
+}
+
+}  // namespace
+}  // namespace vantric

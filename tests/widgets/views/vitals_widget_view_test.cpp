@@ -1,0 +1,373 @@
+#include "widgets/views/vitals_widget_view.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include <QDateTime>
+#include <QImage>
+#include <QLocale>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include "support/rendered.hpp"
+#include "widgets/views/palette.hpp"
+#include "widgets/views/widget_layout.hpp"
+#include "widgets/views/widget_metrics.hpp"
+
+namespace vantric {
+namespace {
+
+using testing::pixelsNear;
+using testing::rendered;
+
+constexpr std::uint64_t gib = 1024ULL * 1024 * 1024;
+constexpr std::uint64_t mib = 1024ULL * 1024;
+const NumberSymbols english{};
+const QString dot = QStringLiteral(" \u00B7 ");
+
+// An hour of history with a rising load, as a machine would report it.
+std::vector<HistoryPoint> risingHistory(AbsoluteTime end) {
+    std::vector<HistoryPoint> history;
+    for (int i = 0; i < 60; ++i) {
+        const double step = i / 59.0;
+        history.push_back({.date = end + (i - 59) * 60.0,
+                           .cpu = 0.2 + 0.6 * step * step,
+                           .memory = 0.55 + 0.2 * step,
+                           .gpu = 0.5 + 0.45 * std::sin(i / 4.0)});
+    }
+    return history;
+}
+
+VitalsEntry busyEntry() {
+    const AbsoluteTime now = AbsoluteTime::now();
+    return {.date = now,
+            .cpu = {.total = 0.57, .user = 0.41, .system = 0.16, .perCore = {}},
+            .memory = {.total = 32 * gib,
+                       .app = 18 * gib,
+                       .wired = 3 * gib,
+                       .compressed = 512 * mib,
+                       .cached = 6 * gib,
+                       .swapUsed = 0,
+                       .swapTotal = 0,
+                       .pressure = MemoryPressure::warning},
+            .gpu = {.available = true,
+                    .utilization = 0.93,
+                    .renderer = {},
+                    .tiler = {},
+                    .memoryInUse = 3 * gib + 300 * mib,
+                    .memoryAllocated = 0},
+            .history = risingHistory(now),
+            .historyWindow = 3600};
+}
+
+VitalsEntry withCpu(double total) {
+    VitalsEntry entry = VitalsEntry::placeholder(AbsoluteTime::now());
+    entry.cpu = {.total = total, .user = total * 0.7, .system = total * 0.3, .perCore = {}};
+    entry.history.clear();
+    return entry;
+}
+
+TEST(SmallMetricTexts, CpuReadsTotalSplitAndTurnsCriticalAtNinetyPercent) {
+    VitalsEntry entry = withCpu(0.32);
+    entry.cpu.user = 0.21;
+    entry.cpu.system = 0.11;
+    const SmallMetric cpu = smallMetric(VitalsWidgetKind::cpu, entry, english);
+    EXPECT_EQ(cpu.title, "CPU");
+    EXPECT_EQ(cpu.systemImage, "cpu");
+    EXPECT_EQ(cpu.value, "32");
+    EXPECT_EQ(cpu.unit, "%");
+    EXPECT_EQ(cpu.caption, "User 21%" + dot + "Sys 11%");
+    EXPECT_DOUBLE_EQ(cpu.fraction, 0.32);
+    EXPECT_EQ(cpu.color, Palette::cpu());
+
+    EXPECT_EQ(smallMetric(VitalsWidgetKind::cpu, withCpu(0.89), english).color, Palette::cpu());
+    EXPECT_EQ(smallMetric(VitalsWidgetKind::cpu, withCpu(0.9), english).color, Palette::critical());
+    EXPECT_EQ(smallMetric(VitalsWidgetKind::cpu, withCpu(0.9), english).value, "90");
+}
+
+TEST(SmallMetricTexts, MemoryShowsUsedOfTotalInTheLocaleAndItsPressure) {
+    VitalsEntry entry = busyEntry();
+    struct Row {
+        MemoryPressure pressure;
+        QColor color;
+        const char* label;
+    };
+    for (const Row& row : {Row{MemoryPressure::normal, Palette::memory(), "Normal"},
+                           Row{MemoryPressure::warning, Palette::elevated(), "Elevated"},
+                           Row{MemoryPressure::critical, Palette::critical(), "Critical"}}) {
+        entry.memory.pressure = row.pressure;
+        const SmallMetric memory = smallMetric(VitalsWidgetKind::memory, entry, english);
+        EXPECT_EQ(memory.color, row.color) << row.label;
+        // Cached memory is not in use: 18 + 3 + 0.5 GiB.
+        EXPECT_EQ(memory.value, "21.5") << row.label;
+        EXPECT_EQ(memory.unit, "GB");
+        EXPECT_EQ(memory.caption, "of 32 GB" + dot + row.label);
+    }
+    EXPECT_EQ(smallMetric(VitalsWidgetKind::memory, entry, english).title, "Memory");
+    EXPECT_EQ(smallMetric(VitalsWidgetKind::memory, entry, english).systemImage, "memorychip");
+    EXPECT_DOUBLE_EQ(smallMetric(VitalsWidgetKind::memory, entry, english).fraction, 21.5 / 32);
+
+    const NumberSymbols german{.decimalSeparator = ",", .groupSeparator = "."};
+    EXPECT_EQ(smallMetric(VitalsWidgetKind::memory, entry, german).value, "21,5");
+}
+
+TEST(SmallMetricTexts, GpuShowsItsMemoryOrSaysItCannotBeRead) {
+    VitalsEntry entry = busyEntry();
+    const SmallMetric gpu = smallMetric(VitalsWidgetKind::gpu, entry, english);
+    EXPECT_EQ(gpu.title, "GPU");
+    EXPECT_EQ(gpu.systemImage, "square.3.layers.3d");
+    EXPECT_EQ(gpu.value, "93");
+    EXPECT_EQ(gpu.caption, "Memory 3.3 GB");
+    EXPECT_EQ(gpu.color, Palette::critical());
+
+    entry.gpu.utilization = 0.4;
+    EXPECT_EQ(smallMetric(VitalsWidgetKind::gpu, entry, english).color, Palette::gpu());
+
+    entry.gpu = {};
+    const SmallMetric missing = smallMetric(VitalsWidgetKind::gpu, entry, english);
+    EXPECT_EQ(missing.value, QStringLiteral("\u2013"));
+    EXPECT_EQ(missing.unit, "%");
+    EXPECT_EQ(missing.caption, "Not available");
+}
+
+TEST(OverviewTexts, ColumnsAreCpuMemoryAndGpuWithoutCaptions) {
+    VitalsEntry entry = busyEntry();
+    entry.gpu.available = false;
+    const auto columns = overviewColumns(entry, english);
+    EXPECT_EQ(columns[0].title, "CPU");
+    EXPECT_EQ(columns[0].figure, "57");
+    EXPECT_EQ(columns[1].title, "Memory");
+    EXPECT_EQ(columns[1].figure, "21.5");
+    EXPECT_EQ(columns[1].unit, "GB");
+    EXPECT_EQ(columns[1].color, Palette::elevated());
+    EXPECT_DOUBLE_EQ(columns[1].fraction, 21.5 / 32);
+    EXPECT_EQ(columns[2].title, "GPU");
+    EXPECT_EQ(columns[2].figure, QStringLiteral("\u2013"));
+    EXPECT_EQ(columns[2].unit, "%");
+    EXPECT_EQ(columns[2].spark, entry.spark(HistoryField::gpu));
+}
+
+TEST(WidgetClockTime, IsHoursAndMinutesInTheDefaultLocale) {
+    const QDateTime local(QDate(2024, 5, 6), QTime(15, 7, 42));
+    const AbsoluteTime date = AbsoluteTime::from(std::chrono::system_clock::time_point(
+        std::chrono::milliseconds(local.toMSecsSinceEpoch())));
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
+    EXPECT_EQ(widgetClockTime(date), "15:07");
+    // The C locale's short format has seconds, which the widget leaves out.
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(widgetClockTime(date), "15:07");
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    const QString english = widgetClockTime(date);
+    QLocale::setDefault(saved);
+    EXPECT_TRUE(english.startsWith("3:07")) << english.toStdString();
+    EXPECT_TRUE(english.endsWith("PM")) << english.toStdString();
+}
+
+SmallMetric figures(const QString& value, const QString& unit, const QString& caption) {
+    return {.title = QStringLiteral("Memory"), .value = value, .unit = unit, .caption = caption};
+}
+
+constexpr double figureColumnRight = 16 + 132 - 34 - 6;
+
+TEST(SmallWidgetLayout, AShortFigureKeepsItsSize) {
+    const SmallWidgetLayout layout =
+        layoutSmallWidget(QRectF(0, 0, 164, 164), figures("32", "%", "User 21%"), "9:41 AM");
+    EXPECT_EQ(layout.figureScale, 1);
+    EXPECT_EQ(layout.captionScale, 1);
+    EXPECT_EQ(layout.caption.text, "User 21%");
+    EXPECT_DOUBLE_EQ(layout.value.font.pixelSize(), 30);
+    EXPECT_DOUBLE_EQ(layout.unit.font.pixelSize(), 13);
+    EXPECT_EQ(layout.title.text, "MEMORY");
+    // Value and unit share a baseline, the unit 2 px after the value.
+    EXPECT_EQ(layout.unit.origin.y(), layout.value.origin.y());
+    EXPECT_NEAR(layout.unit.box().left() - layout.value.box().right(), 2, 1e-9);
+}
+
+TEST(SmallWidgetLayout, AWideFigureShrinksToStayLeftOfTheRing) {
+    const SmallWidgetLayout mb =
+        layoutSmallWidget(QRectF(0, 0, 164, 164), figures("1023", "MB", ""), "9:41 AM");
+    EXPECT_LT(mb.figureScale, 1);
+    EXPECT_GE(mb.figureScale, 0.6);
+    EXPECT_NEAR(mb.unit.box().right(), figureColumnRight, 0.01);
+    EXPECT_NEAR(mb.value.font.pixelSize(), 30 * mb.figureScale, 1e-9);
+    EXPECT_LE(mb.unit.box().right(), mb.ring.left());
+
+    // Shrunk to the 60% floor, the unit gives way rather than running into the ring.
+    const SmallWidgetLayout huge = layoutSmallWidget(
+        QRectF(0, 0, 164, 164), figures("100", "requests per second", ""), "9:41 AM");
+    EXPECT_DOUBLE_EQ(huge.figureScale, 0.6);
+    EXPECT_LE(huge.unit.box().right(), figureColumnRight + 0.01);
+    EXPECT_TRUE(huge.unit.text.endsWith(QChar(0x2026))) << huge.unit.text.toStdString();
+}
+
+TEST(SmallWidgetLayout, ACaptionShrinksWholeBeforeItIsElided) {
+    const QString split = "User 21%" + dot + "Sys 11%";
+    const SmallWidgetLayout shrunk =
+        layoutSmallWidget(QRectF(0, 0, 164, 164), figures("32", "%", split), "9:41 AM");
+    EXPECT_LT(shrunk.captionScale, 1);
+    EXPECT_GT(shrunk.captionScale, 0.75);
+    EXPECT_EQ(shrunk.caption.text, split);
+    EXPECT_NEAR(shrunk.caption.box().right(), figureColumnRight, 0.01);
+
+    const QString longCaption = "User 100%" + dot + "Sys 100%" + dot + "Nice 100%";
+    const SmallWidgetLayout elided =
+        layoutSmallWidget(QRectF(0, 0, 164, 164), figures("9", "%", longCaption), "9:41 AM");
+    EXPECT_DOUBLE_EQ(elided.captionScale, 0.75);
+    EXPECT_TRUE(elided.caption.text.endsWith(QChar(0x2026))) << elided.caption.text.toStdString();
+    EXPECT_LE(elided.caption.box().right(), figureColumnRight + 0.01);
+}
+
+TEST(SmallWidgetLayout, ElementsStackInOrderInsideThePadding) {
+    const SmallMetric metric = smallMetric(VitalsWidgetKind::memory, busyEntry(), english);
+    const QRectF whole(10, 20, 164, 164);
+    const SmallWidgetLayout layout = layoutSmallWidget(whole, metric, "12:45 PM");
+    EXPECT_EQ(layout.content, whole.adjusted(16, 16, -16, -16));
+    const QRectF header = layout.symbol.united(layout.title.box()).united(layout.time.box());
+    EXPECT_TRUE(layout.content.contains(header));
+    EXPECT_LE(layout.title.box().right() + 4, layout.time.box().left());
+    EXPECT_NEAR(layout.time.box().right(), layout.content.right(), 1e-9);
+    EXPECT_GE(layout.value.box().top() - header.bottom(), 4);
+    EXPECT_LE(layout.value.box().bottom(), layout.caption.box().top());
+    EXPECT_EQ(layout.ring.size(), QSizeF(34, 34));
+    EXPECT_NEAR(layout.ring.right(), layout.content.right(), 1e-9);
+    EXPECT_GE(layout.spark.top() - std::max(layout.caption.box().bottom(), layout.ring.bottom()),
+              6);
+    EXPECT_EQ(layout.spark.size(), QSizeF(132, 30));
+    EXPECT_NEAR(layout.spark.bottom(), layout.content.bottom(), 1e-9);
+}
+
+TEST(OverviewLayout, ThreeEqualColumnsFitTheContentWithoutOverlapping) {
+    VitalsEntry entry = busyEntry();
+    entry.memory.app = 1023 * mib;
+    entry.memory.wired = 0;
+    entry.memory.compressed = 0;
+    const auto columns = overviewColumns(entry, english);
+    ASSERT_EQ(columns[1].figure, "1,023");
+    const OverviewLayout layout = layoutOverview(QRectF(0, 0, 344, 164), columns);
+    EXPECT_EQ(layout.content.width(), 312);
+    for (std::size_t i = 0; i < layout.columns.size(); ++i) {
+        const OverviewColumnLayout& column = layout.columns.at(i);
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(layout.content.contains(column.column));
+        EXPECT_NEAR(column.column.width(), (312 - 28) / 3.0, 1e-9);
+        if (i > 0) {
+            EXPECT_NEAR(column.column.left() - layout.columns.at(i - 1).column.right(), 14, 1e-9);
+        }
+        EXPECT_EQ(column.ring.size(), QSizeF(70, 70));
+        EXPECT_NEAR(column.ring.center().x(), column.column.center().x(), 1e-9);
+        EXPECT_LE(column.figure.box().width(), 50 + 1e-9);
+        EXPECT_NEAR(column.figure.box().center().x(), column.ring.center().x(), 1e-9);
+        // The figure sits over the unit, the two centred on the ring together.
+        EXPECT_NEAR(column.figure.box().bottom() - column.unit.box().top(), 1, 1e-9);
+        EXPECT_NEAR((column.figure.box().top() + column.unit.box().bottom()) / 2,
+                    column.ring.center().y(), 1e-9);
+        EXPECT_NEAR(column.title.box().top(), column.ring.bottom() + 6, 1);
+        EXPECT_TRUE(column.column.contains(column.symbol.united(column.title.box())));
+        EXPECT_EQ(column.spark.width(), column.column.width());
+        EXPECT_EQ(column.spark.height(), 22);
+        EXPECT_TRUE(column.column.contains(column.spark));
+    }
+    EXPECT_LT(layout.columns[1].figureScale, 1);
+    EXPECT_EQ(layout.columns[0].figureScale, 1);
+}
+
+int criticalPixels(VitalsWidgetKind kind, const VitalsEntry& entry, const QString& name) {
+    VitalsWidgetView view(kind);
+    view.setEntry(entry);
+    return pixelsNear(rendered(view, name), Palette::critical(), 12);
+}
+
+TEST(VitalsWidgetView, DrawsAHighCpuLoadInTheCriticalColour) {
+    EXPECT_GT(criticalPixels(VitalsWidgetKind::cpu, withCpu(0.95), "cpu-critical"), 40);
+    EXPECT_EQ(criticalPixels(VitalsWidgetKind::cpu, withCpu(0.5), "cpu-normal"), 0);
+}
+
+struct KindRender {
+    const char* name;
+    VitalsWidgetKind kind;
+    std::vector<QColor> colors;
+};
+
+class EveryKind : public ::testing::TestWithParam<KindRender> {};
+
+// Rings and graphs draw in the figure colours at full opacity, from the sample entry a new widget
+// shows as from a real one.
+TEST_P(EveryKind, DrawsItsFiguresInTheirColours) {
+    VitalsWidgetView view(GetParam().kind);
+    view.setEntry(VitalsEntry::placeholder(AbsoluteTime::now()));
+    const QImage placeholder =
+        rendered(view, QStringLiteral("%1-placeholder").arg(GetParam().name));
+    VitalsEntry busy = busyEntry();
+    busy.gpu.utilization = 0.6;
+    busy.memory.pressure = MemoryPressure::normal;
+    view.setEntry(busy);
+    const QImage real = rendered(view, QStringLiteral("%1-real").arg(GetParam().name));
+    for (const QColor& color : GetParam().colors) {
+        EXPECT_GT(pixelsNear(placeholder, color, 12), 40) << color.name().toStdString();
+        EXPECT_GT(pixelsNear(real, color, 12), 40) << color.name().toStdString();
+    }
+    EXPECT_EQ(pixelsNear(placeholder, Palette::critical(), 12), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widgets, EveryKind,
+    ::testing::Values(KindRender{"cpu", VitalsWidgetKind::cpu, {Palette::cpu()}},
+                      KindRender{"memory", VitalsWidgetKind::memory, {Palette::memory()}},
+                      KindRender{"gpu", VitalsWidgetKind::gpu, {Palette::gpu()}},
+                      KindRender{"overview",
+                                 VitalsWidgetKind::overview,
+                                 {Palette::cpu(), Palette::memory(), Palette::gpu()}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VitalsWidgetView, HasTheKindsSizeAndRedrawsANewEntry) {
+    VitalsWidgetView view(VitalsWidgetKind::overview);
+    EXPECT_EQ(view.size(), QSize(344, 164));
+    EXPECT_EQ(view.kind(), VitalsWidgetKind::overview);
+    const QImage before = rendered(view, "overview-empty");
+    const VitalsEntry entry = busyEntry();
+    view.setEntry(entry);
+    EXPECT_EQ(view.entry(), entry);
+    EXPECT_NE(rendered(view, "overview-busy"), before);
+}
+
+TEST(WidgetBackground, IsARoundedCardInTheWindowColourWithAFaintBorder) {
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(30, 30, 32));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    QImage image(164, 164, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        paintWidgetBackground(painter, QRectF(0, 0, 164, 164), palette);
+    }
+    EXPECT_EQ(image.pixelColor(82, 82), QColor(30, 30, 32));
+    EXPECT_EQ(image.pixelColor(1, 1).alpha(), 0);  // outside the 22 px corner
+    // The border, white at 8% over the card: 30 + 0.08 * 225 = 48.
+    const QColor edge = image.pixelColor(82, 0);
+    EXPECT_NEAR(edge.red(), 48, 3);
+    EXPECT_EQ(edge.alpha(), 255);
+    EXPECT_EQ(image.pixelColor(82, 1), QColor(30, 30, 32));
+}
+
+TEST(PaintVitalsWidget, DrawsNoBackgroundAndTextInThePalettesColour) {
+    QPalette palette;
+    palette.setColor(QPalette::WindowText, QColor(250, 0, 250));
+    QImage image(164, 164, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        paintVitalsWidget(painter, QRectF(0, 0, 164, 164), VitalsWidgetKind::cpu, withCpu(0.5),
+                          palette);
+    }
+    EXPECT_EQ(image.pixelColor(8, 82).alpha(), 0);  // in the padding
+    EXPECT_EQ(image.pixelColor(156, 82).alpha(), 0);
+    // The value is drawn at full opacity in the text colour.
+    EXPECT_GT(pixelsNear(image, QColor(250, 0, 250), 4), 20);
+}
+
+}  // namespace
+}  // namespace vantric
