@@ -25,7 +25,7 @@ class LocalLineServer : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr qsizetype maxPendingBytes = 16 * 1024;
+    static constexpr qsizetype maxPendingBytes = qsizetype{16} * 1024;
 
     // The reply to one line, without its newline (empty: nothing is sent back), or nullopt when
     // the line is garbage and its connection is to be dropped.

@@ -1,12 +1,15 @@
 #include "platform/widget_host/bundle_loader.hpp"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPluginLoader>
 
 namespace vantric {
 
 QString installedBundlePath() {
-    return QStringLiteral(VANTRIC_WIDGET_PLUGIN_PATH);
+    return QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
+                               .filePath(QStringLiteral(VANTRIC_WIDGET_PLUGIN_FROM_BINDIR)));
 }
 
 LoadedBundle loadBundle(const QString& path) {

@@ -6,7 +6,8 @@
 
 namespace vantric {
 
-// The plug-in's installed path, fixed at build time.
+// The plug-in's installed path: where the install put it beside the running host
+// (bin/../lib/vantric). Needs the application object.
 QString installedBundlePath();
 
 struct LoadedBundle {

@@ -28,13 +28,11 @@ std::optional<HostCommandLine> parseHostCommandLine(const QStringList& arguments
             command.plugin = value;
         } else if (argument == QStringLiteral("--out") && command.out.isEmpty()) {
             command.out = value;
-        } else if (argument == QStringLiteral("--add") && setMode(HostCommandLine::Mode::add)) {
-            command.kind = value;
-        } else if (argument == QStringLiteral("--remove") &&
-                   setMode(HostCommandLine::Mode::remove)) {
-            command.kind = value;
-        } else if (argument == QStringLiteral("--render") &&
-                   setMode(HostCommandLine::Mode::render)) {
+        } else if ((argument == QStringLiteral("--add") && setMode(HostCommandLine::Mode::add)) ||
+                   (argument == QStringLiteral("--remove") &&
+                    setMode(HostCommandLine::Mode::remove)) ||
+                   (argument == QStringLiteral("--render") &&
+                    setMode(HostCommandLine::Mode::render))) {
             command.kind = value;
         } else {
             return std::nullopt;

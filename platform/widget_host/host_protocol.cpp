@@ -53,7 +53,7 @@ std::optional<std::vector<std::string>> parseConfigurationsReply(const QByteArra
         return std::nullopt;
     }
     std::vector<std::string> identifiers;
-    for (const QJsonValue& value : document.array()) {
+    for (const auto& value : document.array()) {
         if (!value.isString()) {
             return std::nullopt;
         }

@@ -18,7 +18,8 @@ struct AbsoluteTime {
     static AbsoluteTime now();
     std::chrono::system_clock::time_point systemTime() const;
 
-    auto operator<=>(const AbsoluteTime&) const = default;
+    // clang-tidy 14 takes the defaulted comparison's 0 for a null pointer.
+    auto operator<=>(const AbsoluteTime&) const = default;  // NOLINT(modernize-use-nullptr)
 };
 
 // Seconds from b to a; negative when a is earlier.

@@ -163,18 +163,18 @@ TEST_F(VitalsReaderTest, TheProviderAnswersOnItsOwnThreadsWithAReloadFiveMinutes
     std::condition_variable answered;
     std::vector<Timeline> timelines;
     std::vector<std::thread::id> threads;
-    {
-        VitalsProvider provider(reader);
-        for (int request = 0; request < 4; ++request) {
-            provider.timeline([&](Timeline timeline) {
-                const std::lock_guard lock(mutex);
-                timelines.push_back(std::move(timeline));
-                threads.push_back(std::this_thread::get_id());
-                answered.notify_all();
-            });
-        }
-    }  // waits for the requests in progress
-    ASSERT_EQ(timelines.size(), 4U);
+    VitalsProvider provider(reader);
+    for (int request = 0; request < 4; ++request) {
+        provider.timeline([&](Timeline timeline) {
+            const std::lock_guard lock(mutex);
+            timelines.push_back(std::move(timeline));
+            threads.push_back(std::this_thread::get_id());
+            answered.notify_all();
+        });
+    }
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(answered.wait_for(lock, std::chrono::seconds(10),
+                                  [&] { return timelines.size() == 4; }));
     EXPECT_EQ(measurements(), 1);
     for (std::size_t index = 0; index < timelines.size(); ++index) {
         ASSERT_EQ(timelines[index].entries.size(), 1U);
