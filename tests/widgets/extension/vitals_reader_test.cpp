@@ -173,8 +173,8 @@ TEST_F(VitalsReaderTest, TheProviderAnswersOnItsOwnThreadsWithAReloadFiveMinutes
         });
     }
     std::unique_lock lock(mutex);
-    ASSERT_TRUE(answered.wait_for(lock, std::chrono::seconds(10),
-                                  [&] { return timelines.size() == 4; }));
+    ASSERT_TRUE(
+        answered.wait_for(lock, std::chrono::seconds(10), [&] { return timelines.size() == 4; }));
     EXPECT_EQ(measurements(), 1);
     for (std::size_t index = 0; index < timelines.size(); ++index) {
         ASSERT_EQ(timelines[index].entries.size(), 1U);
