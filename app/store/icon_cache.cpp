@@ -11,11 +11,14 @@ namespace {
 
 constexpr int pixels = IconCache::logicalSize * IconCache::pixelRatio;
 
-QIcon bundledExecutableIcon() {
-    // Drawn here rather than left to Qt's SVG icon plug-in, which an installation may lack.
+// Drawn here rather than left to Qt's SVG icon plug-in, which an installation may lack.
+QIcon renderedSvg(const QString& file) {
     QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QSvgRenderer renderer(QStringLiteral(":/icons/executable.svg"));
+    QSvgRenderer renderer(file);
+    if (!renderer.isValid()) {
+        return {};
+    }
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter, QRectF(0, 0, pixels, pixels));
@@ -23,12 +26,23 @@ QIcon bundledExecutableIcon() {
     return QIcon(QPixmap::fromImage(image));
 }
 
-QIcon desktopIcon(const std::optional<std::string>& bundlePath) {
-    if (!bundlePath) {
+QIcon desktopIcon(const std::optional<std::string>& path) {
+    if (!path) {
         return IconCache::genericIcon();
     }
+    const QFileInfo file(QString::fromStdString(*path));
+    // An icon theme's image file is the icon itself; asked of the file icon provider it would
+    // give the icon of its file type.
+    if (file.isFile()) {
+        const QString suffix = file.suffix().toLower();
+        if (suffix == QStringLiteral("svg") || suffix == QStringLiteral("svgz")) {
+            return renderedSvg(file.filePath());
+        }
+        const QPixmap image(file.filePath());
+        return image.isNull() ? QIcon() : QIcon(image);
+    }
     static const QFileIconProvider provider;
-    return provider.icon(QFileInfo(QString::fromStdString(*bundlePath)));
+    return provider.icon(file);
 }
 
 // Icons come in any size and shape: scale the largest the icon offers to fit the square, keep
@@ -63,7 +77,7 @@ IconCache& IconCache::shared() {
 }
 
 QIcon IconCache::genericIcon() {
-    static const QIcon bundled = bundledExecutableIcon();
+    static const QIcon bundled = renderedSvg(QStringLiteral(":/icons/executable.svg"));
     return QIcon::fromTheme(QStringLiteral("application-x-executable"), bundled);
 }
 

@@ -11,12 +11,12 @@
 
 namespace vantric {
 
-// The small icons of the top-apps rows: one per bundle path, plus one under "" shared by every
-// process outside a bundle. Each icon is asked of the source once and flattened once into a
-// 44 x 44 px pixmap at device pixel ratio 2 (22 x 22 device-independent pixels), so the refresh
-// of the list every second costs one lookup per row. Entries are never replaced or evicted: an
-// application that changes its icon while running keeps the old one until the next launch.
-// Main thread only, like the pixmaps it holds.
+// The small icons of the top-apps rows: one per bundle path or icon image file, plus one under ""
+// shared by every process with neither. Each icon is asked of the source once and flattened once
+// into a 44 x 44 px pixmap at device pixel ratio 2 (22 x 22 device-independent pixels), so the
+// refresh of the list every second costs one lookup per row. Entries are never replaced or evicted:
+// an application that changes its icon while running keeps the old one until the next launch. Main
+// thread only, like the pixmaps it holds.
 class IconCache {
 public:
     // The icon of the bundle at the path, or for none the generic executable icon. A null icon
@@ -28,8 +28,8 @@ public:
 
     explicit IconCache(Source source);
 
-    // The process-wide cache over the desktop's icons: the file icon of a bundle path, the
-    // theme's executable icon otherwise.
+    // The process-wide cache over the desktop's icons: the image of an icon file, the file icon
+    // of a bundle path, the theme's executable icon otherwise.
     static IconCache& shared();
     // The theme's "application-x-executable", or the bundled one where the theme has none.
     static QIcon genericIcon();

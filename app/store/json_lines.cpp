@@ -35,6 +35,7 @@ Json appsJson(std::vector<AppUsage> apps) {
         row["id"] = app.id;
         row["name"] = app.name;
         row["bundlePath"] = app.bundlePath ? Json(*app.bundlePath) : Json(nullptr);
+        row["icon"] = app.iconName ? Json(*app.iconName) : Json(nullptr);
         row["cpu"] = app.cpu;
         row["memory"] = app.memory;
         row["processCount"] = app.processCount;

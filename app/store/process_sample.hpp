@@ -12,6 +12,10 @@ struct AppUsage {
     std::string id{};                         // the grouping key; unique within one sample
     std::string name{};                       // what the row shows
     std::optional<std::string> bundlePath{};  // the application bundle, for its icon
+    // The desktop entry's icon of a desktop application: its Icon value, and the image file the
+    // icon theme gives for it.
+    std::optional<std::string> iconName{};
+    std::optional<std::string> iconPath{};
     double cpu = 0;            // percent of one processor, so a busy multi-process app can pass 100
     std::uint64_t memory = 0;  // bytes, the processes' footprints summed
     int processCount = 0;

@@ -25,11 +25,16 @@ std::string_view lastPathComponent(std::string_view path) {
 
 }  // namespace
 
-ProcessSampler::ProcessSampler(std::unique_ptr<ProcessTable> table)
-    : ProcessSampler(std::move(table), steadyNanoseconds) {}
+ProcessSampler::ProcessSampler(std::unique_ptr<ProcessTable> table,
+                               std::unique_ptr<AppDirectory> directory)
+    : ProcessSampler(std::move(table), steadyNanoseconds, std::move(directory)) {}
 
-ProcessSampler::ProcessSampler(std::unique_ptr<ProcessTable> table, Clock clock)
-    : table_(std::move(table)), clock_(std::move(clock)), timebase_(table_->timebase()) {}
+ProcessSampler::ProcessSampler(std::unique_ptr<ProcessTable> table, Clock clock,
+                               std::unique_ptr<AppDirectory> directory)
+    : table_(std::move(table)),
+      directory_(directory ? std::move(directory) : std::make_unique<NoAppDirectory>()),
+      clock_(std::move(clock)),
+      timebase_(table_->timebase()) {}
 
 ProcessSample ProcessSampler::sample() {
     const std::uint64_t now = clock_();
@@ -84,8 +89,11 @@ ProcessSample ProcessSampler::sample() {
         const Identity& owner = identity(pid, *usage);
         auto [found, added] = rowIndex.try_emplace(owner.key, rows.size());
         if (added) {
-            rows.push_back(
-                AppUsage{.id = owner.key, .name = owner.name, .bundlePath = owner.bundlePath});
+            rows.push_back(AppUsage{.id = owner.key,
+                                    .name = owner.name,
+                                    .bundlePath = owner.bundlePath,
+                                    .iconName = owner.iconName,
+                                    .iconPath = owner.iconPath});
         }
         AppUsage& row = rows[found->second];
         row.cpu += percent;
@@ -127,6 +135,13 @@ ProcessSampler::Identity ProcessSampler::resolve(std::int32_t pid) {
         }
         return Identity{.key = bundlePath, .name = std::move(name), .bundlePath = bundlePath};
     }
+    if (std::optional<DesktopApplication> application = directory_->applicationOf(pid)) {
+        return Identity{.key = "app:" + application->id,
+                        .name = std::move(application->name),
+                        .bundlePath = std::nullopt,
+                        .iconName = std::move(application->iconName),
+                        .iconPath = std::move(application->iconPath)};
+    }
     std::string name = table_->shortName(pid);
     if (name.empty()) {
         name = std::string(lastPathComponent(path));
@@ -134,7 +149,7 @@ ProcessSampler::Identity ProcessSampler::resolve(std::int32_t pid) {
     if (name.empty()) {
         name = "Process " + std::to_string(pid);
     }
-    return Identity{.key = "process:" + name, .name = name, .bundlePath = std::nullopt};
+    return Identity{.key = "process:" + name, .name = name};
 }
 
 std::uint64_t ProcessSampler::nanoseconds(std::uint64_t user, std::uint64_t system) const {

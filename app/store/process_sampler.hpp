@@ -9,13 +9,16 @@
 #include <vector>
 
 #include "app/store/process_sample.hpp"
+#include "platform/app_directory.hpp"
 #include "platform/process_table.hpp"
 
 namespace vantric {
 
 // Turns the process table into per-application rows: how much processor time and memory each
-// application uses now, with every process whose executable lies inside an application bundle
-// counted under the outermost bundle, and every other process grouped by its short name.
+// application uses now. A process whose executable lies inside an application bundle counts under
+// the outermost bundle; else one the desktop names an application counts under that ("app:" and
+// its id); every other process is grouped by its short name ("process:" and the name). The
+// desktop is asked only for processes new to the identity cache, so a steady pass asks nothing.
 //
 // Owned by the metrics store and used on its sampler thread only; not thread-safe, and needs no
 // lock because nothing else touches it.
@@ -24,8 +27,11 @@ public:
     // Monotonic time in nanoseconds; it never goes backwards.
     using Clock = std::function<std::uint64_t()>;
 
-    explicit ProcessSampler(std::unique_ptr<ProcessTable> table);
-    ProcessSampler(std::unique_ptr<ProcessTable> table, Clock clock);
+    // Without a directory, no process is a desktop application.
+    explicit ProcessSampler(std::unique_ptr<ProcessTable> table,
+                            std::unique_ptr<AppDirectory> directory = nullptr);
+    ProcessSampler(std::unique_ptr<ProcessTable> table, Clock clock,
+                   std::unique_ptr<AppDirectory> directory = nullptr);
 
     // One pass over the table, one row per application in the order the table first listed one
     // of its processes. Processor use is measured since the previous pass whose listing
@@ -35,9 +41,12 @@ public:
 
 private:
     struct Identity {
-        std::string key;   // the bundle path, or "process:" and the name
-        std::string name;  // what the group's row shows
-        std::optional<std::string> bundlePath;
+        // The bundle path, "app:" and the application id, or "process:" and the name.
+        std::string key{};
+        std::string name{};  // what the group's row shows
+        std::optional<std::string> bundlePath{};
+        std::optional<std::string> iconName{};
+        std::optional<std::string> iconPath{};
     };
     struct CachedIdentity {
         std::uint64_t start = 0;
@@ -54,6 +63,7 @@ private:
     std::uint64_t nanoseconds(std::uint64_t user, std::uint64_t system) const;
 
     std::unique_ptr<ProcessTable> table_;
+    std::unique_ptr<AppDirectory> directory_;
     Clock clock_;
     Timebase timebase_;
     std::unordered_map<std::int32_t, Baseline> previousTimes_;

@@ -68,8 +68,12 @@ AppRow::AppRow(QWidget* parent)
 }
 
 void AppRow::setApp(const AppUsage& app, AppSort sort) {
-    if (icon_->pixmap().isNull() || app.bundlePath != app_.bundlePath) {
-        icon_->setPixmap(IconCache::shared().icon(app.bundlePath));
+    // A bundle's own icon first; else the desktop entry's icon file.
+    const auto iconOf = [](const AppUsage& row) {
+        return row.bundlePath ? row.bundlePath : row.iconPath;
+    };
+    if (icon_->pixmap().isNull() || iconOf(app) != iconOf(app_)) {
+        icon_->setPixmap(IconCache::shared().icon(iconOf(app)));
     }
     const bool nameChanged = app.name != app_.name;
     app_ = app;

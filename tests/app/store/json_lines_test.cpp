@@ -20,7 +20,12 @@ TEST(ReadingLine, HoldsDateRecordsAndAppsBusiestFirst) {
         .cpu = {0.5, 0.25, 0.25, {0.5, 0.5}},
         .memory = {.total = 100, .app = 10, .pressure = MemoryPressure::warning},
         .gpu = {.available = true, .utilization = 0.75},
-        .processes = {.apps = {{.id = "process:idle", .name = "idle", .cpu = 0, .memory = 9},
+        .processes = {.apps = {{.id = "app:org.example.Idle",
+                                .name = "Idle",
+                                .iconName = "org.example.Idle",
+                                .iconPath = "/usr/share/icons/hicolor/scalable/apps/idle.svg",
+                                .cpu = 0,
+                                .memory = 9},
                                {.id = "/opt/Big.app",
                                 .name = "Big",
                                 .bundlePath = "/opt/Big.app",
@@ -47,10 +52,14 @@ TEST(ReadingLine, HoldsDateRecordsAndAppsBusiestFirst) {
     const Json& apps = json.at("apps");
     ASSERT_EQ(apps.size(), 3U);
     EXPECT_EQ(apps[0].dump(), R"({"id":"/opt/Big.app","name":"Big","bundlePath":"/opt/Big.app",)"
-                              R"("cpu":150.5,"memory":2048,"processCount":3})");
+                              R"("icon":null,"cpu":150.5,"memory":2048,"processCount":3})");
+    // A desktop application's row carries its group key and its icon's name, not the file.
+    EXPECT_EQ(apps[2].at("id"), "app:org.example.Idle");
+    EXPECT_EQ(apps[2].at("icon"), "org.example.Idle");
     // A name that is not UTF-8 is written, not dropped, and does not end the line.
     EXPECT_EQ(apps[1].at("name"), "bad\xef\xbf\xbd");
     EXPECT_TRUE(apps[2].at("bundlePath").is_null());
+    EXPECT_TRUE(apps[1].at("icon").is_null());
 
     // A share JSON cannot hold reads 0 and sorts as 0, below a busier row.
     reading.processes.apps = {{.id = "process:odd", .cpu = std::nan("")},

@@ -165,6 +165,54 @@ TEST_F(ProcessSamplerTest, NamesFollowTheBundleAndFallbackRules) {
     EXPECT_NE(row(sample, "process:x"), nullptr);
 }
 
+// A desktop that names some processes' applications, and counts how often it is asked.
+class NamedApplications final : public AppDirectory {
+public:
+    explicit NamedApplications(std::shared_ptr<int> asked) : asked_(std::move(asked)) {}
+    std::optional<DesktopApplication> applicationOf(std::int32_t pid) override {
+        ++*asked_;
+        if (pid == 20 || pid == 21 || pid == 30) {
+            return DesktopApplication{.id = "org.mozilla.firefox",
+                                      .name = "Firefox",
+                                      .iconName = "firefox",
+                                      .iconPath = "/icons/firefox.svg"};
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::shared_ptr<int> asked_;
+};
+
+TEST_F(ProcessSamplerTest, DesktopApplicationsGroupAfterBundlesAndAreAskedOnlyForNewProcesses) {
+    auto asked = std::make_shared<int>(0);
+    sampler_ = std::make_unique<ProcessSampler>(std::make_unique<FakeProcessTable>(state_),
+                                                [this] { return now_; },
+                                                std::make_unique<NamedApplications>(asked));
+    add(20, "/usr/lib/firefox/firefox", "firefox", 1000);
+    add(21, "/usr/lib/firefox/firefox", "Web Content", 500);
+    // A bundle path wins over what the desktop says.
+    add(30, "/Applications/Tool.app/Contents/MacOS/tool", "tool", 7);
+    add(40, "/usr/bin/bash", "bash", 3);
+    const ProcessSample first = pass();
+    const AppUsage* firefox = row(first, "app:org.mozilla.firefox");
+    ASSERT_NE(firefox, nullptr);
+    EXPECT_EQ(firefox->name, "Firefox");
+    EXPECT_EQ(firefox->processCount, 2);
+    EXPECT_EQ(firefox->memory, 1500U);
+    EXPECT_EQ(firefox->iconName, "firefox");
+    EXPECT_EQ(firefox->iconPath, "/icons/firefox.svg");
+    EXPECT_NE(row(first, "/Applications/Tool.app"), nullptr);
+    EXPECT_NE(row(first, "process:bash"), nullptr);
+    EXPECT_EQ(*asked, 3);
+
+    pass();
+    EXPECT_EQ(*asked, 3);
+    add(22, "/usr/lib/firefox/firefox", "Web Content", 10);
+    pass();
+    EXPECT_EQ(*asked, 4);
+}
+
 TEST_F(ProcessSamplerTest, SkipsBadIdentifiersUnreadableAndRepeatedProcesses) {
     add(80, "/usr/bin/a", "a");
     add(81, "/usr/bin/b", "b");
