@@ -27,6 +27,7 @@
 
 #include "app/store/process_sampler.hpp"
 #include "bench/ratio_reporter.hpp"
+#include "platform/linux/linux_app_directory.hpp"
 #include "platform/linux/linux_process_table.hpp"
 
 namespace vantric {
@@ -141,6 +142,42 @@ BENCHMARK_CAPTURE(processPass, statm, Source::statm, std::nullopt)
 BENCHMARK_CAPTURE(processPass, reopened, Source::statmAndStatusSwap, 0)
     ->Name("pass/statmAndStatusSwap/reopened")
     ->Unit(benchmark::kMicrosecond);
+
+std::unique_ptr<ProcessSampler> applicationSampler() {
+    return std::make_unique<ProcessSampler>(
+        std::make_unique<LinuxProcessTable>("/"),
+        std::make_unique<LinuxAppDirectory>(LinuxAppDirectory::forThisSession("hicolor")));
+}
+
+// The pass as the application makes it, with the desktop's applications: in steady state it asks
+// the directory nothing, so it should cost what pass/statmAndStatusSwap costs.
+void processPassWithApplications(benchmark::State& state) {
+    const std::unique_ptr<ProcessSampler> sampler = applicationSampler();
+    for (int warm = 0; warm < 12; ++warm) {
+        sampler->sample();
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(sampler->sample().apps.data());
+    }
+}
+BENCHMARK(processPassWithApplications)
+    ->Name("pass/withApplications")
+    ->Unit(benchmark::kMicrosecond);
+
+// The first pass of a new sampler: every process resolved, its ancestors walked, the desktop
+// entries read. What the window pays once, at start.
+void coldFirstPass(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<ProcessSampler> sampler = applicationSampler();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(sampler->sample().apps.data());
+        state.PauseTiming();
+        sampler.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(coldFirstPass)->Name("firstPass/withApplications")->Unit(benchmark::kMillisecond);
 
 int idleProcessCount(int& argc, char** argv) {
     constexpr std::string_view flag = "--idle-processes=";

@@ -11,6 +11,7 @@
 
 #include "app/store/command_line.hpp"
 #include "app/store/json_lines.hpp"
+#include "app/store/machine_process_sampler.hpp"
 #include "app/store/metrics_store.hpp"
 #include "app/store/process_sampler.hpp"
 #include "app/store/single_instance.hpp"
@@ -21,7 +22,6 @@
 #include "core/system_sampler.hpp"
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
-#include "platform/linux/linux_process_table.hpp"
 
 namespace {
 
@@ -132,8 +132,8 @@ int main(int argc, char** argv) {
     }
     if (request->json) {
         vantric::SystemSampler system(std::make_unique<vantric::LinuxHost>());
-        vantric::ProcessSampler processes(std::make_unique<vantric::LinuxProcessTable>());
-        return vantric::runJsonLines(system, processes, request->count, stdout);
+        const auto processes = vantric::makeMachineProcessSampler();
+        return vantric::runJsonLines(system, *processes, request->count, stdout);
     }
     if (request->screenshot) {
         return screenshot(argc, argv, *request);

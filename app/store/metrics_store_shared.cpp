@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 
+#include "app/store/machine_process_sampler.hpp"
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
-#include "platform/linux/linux_process_table.hpp"
 #include "platform/widget_host/socket_widget_center.hpp"
 
 namespace vantric {
@@ -19,8 +19,8 @@ MetricsStore& MetricsStore::shared() {
         Parts parts;
         parts.info = SystemInfo::current(facts);
         parts.systemSampler = std::make_unique<SystemSampler>(std::make_unique<LinuxHost>());
-        parts.processSampler =
-            std::make_unique<ProcessSampler>(std::make_unique<LinuxProcessTable>());
+        // Made here on the main thread, where Qt knows the icon theme; used on the sampler's.
+        parts.processSampler = makeMachineProcessSampler();
         parts.widgetCenter = std::make_unique<SocketWidgetCenter>();
         // The ticker is left to the store's own: a coarse 1 s QTimer on this, the main, thread.
         parts.now = std::chrono::system_clock::now;

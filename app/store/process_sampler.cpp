@@ -38,6 +38,7 @@ ProcessSampler::ProcessSampler(std::unique_ptr<ProcessTable> table, Clock clock,
 
 ProcessSample ProcessSampler::sample() {
     const std::uint64_t now = clock_();
+    directoryAskedThisPass_ = false;
 
     const int count = table_->countProcesses();
     if (count < 1) {
@@ -95,6 +96,11 @@ ProcessSample ProcessSampler::sample() {
                                     .iconName = owner.iconName,
                                     .iconPath = owner.iconPath});
         }
+        // A row is the sum over its processes, also where the group is exactly one systemd scope.
+        // The scope's own figures do not agree with that sum: memory.current also charges the
+        // scope's page cache and kernel memory (only memory.stat's "anon" matches the
+        // footprints), and cpu.stat's usage_usec keeps the time of processes that have ended,
+        // so its rate agrees only over passes in which none of them ended.
         AppUsage& row = rows[found->second];
         row.cpu += percent;
         row.memory += usage->physicalFootprint;
@@ -134,6 +140,11 @@ ProcessSampler::Identity ProcessSampler::resolve(std::int32_t pid) {
             name.resize(name.size() - 4);
         }
         return Identity{.key = bundlePath, .name = std::move(name), .bundlePath = bundlePath};
+    }
+    // Only a pass that meets a new process asks the directory anything.
+    if (!directoryAskedThisPass_) {
+        directory_->beginPass();
+        directoryAskedThisPass_ = true;
     }
     if (std::optional<DesktopApplication> application = directory_->applicationOf(pid)) {
         return Identity{.key = "app:" + application->id,

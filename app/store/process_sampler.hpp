@@ -64,6 +64,7 @@ private:
 
     std::unique_ptr<ProcessTable> table_;
     std::unique_ptr<AppDirectory> directory_;
+    bool directoryAskedThisPass_ = false;
     Clock clock_;
     Timebase timebase_;
     std::unordered_map<std::int32_t, Baseline> previousTimes_;

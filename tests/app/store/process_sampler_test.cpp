@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/linux/linux_app_directory.hpp"
 #include "platform/linux/linux_process_table.hpp"
 #include "support/fake_process_table.hpp"
 #include "support/fixtures.hpp"
@@ -186,9 +187,9 @@ private:
 
 TEST_F(ProcessSamplerTest, DesktopApplicationsGroupAfterBundlesAndAreAskedOnlyForNewProcesses) {
     auto asked = std::make_shared<int>(0);
-    sampler_ = std::make_unique<ProcessSampler>(std::make_unique<FakeProcessTable>(state_),
-                                                [this] { return now_; },
-                                                std::make_unique<NamedApplications>(asked));
+    sampler_ = std::make_unique<ProcessSampler>(
+        std::make_unique<FakeProcessTable>(state_), [this] { return now_; },
+        std::make_unique<NamedApplications>(asked));
     add(20, "/usr/lib/firefox/firefox", "firefox", 1000);
     add(21, "/usr/lib/firefox/firefox", "Web Content", 500);
     // A bundle path wins over what the desktop says.
@@ -276,6 +277,22 @@ TEST(ProcessSamplerOnLinux, GroupsAFixtureMachineIntoApplications) {
     EXPECT_EQ(row("process:systemd").processCount, 1);  // no readable path: its short name
     EXPECT_EQ(row("process:Web (Content) x").processCount, 1);
     EXPECT_EQ(sample.apps.size(), 7U);
+}
+
+TEST(ProcessSamplerOnLinux, AScopesRowSumsItsProcessesRatherThanTakingTheCgroupsFigures) {
+    const std::filesystem::path root = testing::fixturePath("processes/scope");
+    ProcessSampler sampler(std::make_unique<LinuxProcessTable>(root),
+                           std::make_unique<LinuxAppDirectory>(LinuxAppDirectory::Settings{
+                               .root = root, .iconThemeName = "hicolor"}));
+    const ProcessSample sample = sampler.sample();
+    ASSERT_EQ(sample.apps.size(), 1U);
+    const AppUsage& firefox = sample.apps[0];
+    EXPECT_EQ(firefox.id, "app:firefox");
+    EXPECT_EQ(firefox.processCount, 2);
+    // The footprints, (14848 - 4608) and (2304 - 256) pages of 4 KiB: the scope's memory.stat
+    // "anon" line, while its memory.current (151994368) also holds the scope's page cache and
+    // kernel memory, which no process's footprint counts.
+    EXPECT_EQ(firefox.memory, (10240U + 2048U) * 4096U);
 }
 
 }  // namespace

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantric {
+
+// What a .desktop file says about an application, from its [Desktop Entry] group.
+struct DesktopEntry {
+    std::string id{};               // the desktop file id; set by whoever knows the file's path
+    std::string name{};             // in the best of the message languages that it has
+    std::string icon{};             // an icon theme name or an absolute path, as written
+    std::string startupWmClass{};   // the window class its windows carry, when it says
+    bool terminalEmulator = false;  // Categories has TerminalEmulator
+    bool noDisplay = false;         // kept out of menus, but still the entry of its program
+    bool hidden = false;  // deleted: it hides the entry of the same id in the folders after it
+};
+
+// The text of a .desktop file -> its entry, the name localised for languages (most wanted first,
+// as messageLanguages gives them). Nothing when the text has no [Desktop Entry] group, or when it
+// is not a Type=Application entry with a Name. A Hidden=true entry is returned with hidden set
+// whatever else it says, because it stands for a deleted file.
+std::optional<DesktopEntry> parseDesktopEntry(std::string_view text,
+                                              const std::vector<std::string>& languages);
+
+// The desktop file id of a file, from its path below an applications folder
+// ("kde/org.kde.foo.desktop" -> "kde-org.kde.foo"); nothing for a file that is not a .desktop.
+std::optional<std::string> desktopFileId(std::string_view pathBelowApplications);
+
+// The locale variables that choose the language of messages.
+struct LocaleEnvironment {
+    std::string language{};    // LANGUAGE: a colon-separated list
+    std::string lcAll{};       // LC_ALL
+    std::string lcMessages{};  // LC_MESSAGES
+    std::string lang{};        // LANG
+};
+
+// The variables of this process.
+LocaleEnvironment processLocaleEnvironment();
+
+// The message languages, most wanted first: the first of LANGUAGE, LC_ALL, LC_MESSAGES and LANG
+// that is set and not empty. The C and POSIX locales ask for no translation and give no language.
+std::vector<std::string> messageLanguages(const LocaleEnvironment& environment);
+
+}  // namespace vantric

@@ -1,0 +1,125 @@
+#include "platform/linux/desktop_entry_index.hpp"
+
+#include <gtest/gtest.h>
+
+#include "support/fixtures.hpp"
+
+namespace vantric {
+namespace {
+
+using std::chrono::seconds;
+using std::chrono::steady_clock;
+
+const XdgEnvironment fixtureEnvironment{.home = "/home/user"};
+
+DesktopEntryIndex::Settings fixtureSettings(const std::filesystem::path& root,
+                                            const steady_clock::time_point* now = nullptr) {
+    DesktopEntryIndex::Settings settings{.root = root,
+                                         .environment = fixtureEnvironment,
+                                         .languages = {"pt_BR"},
+                                         .recheck = seconds(5)};
+    if (now) {
+        settings.now = [now] { return *now; };
+    }
+    return settings;
+}
+
+TEST(ApplicationFolders, FollowTheDataVariablesThenFlatpakAndSnap) {
+    const std::filesystem::path root = "/r";
+    EXPECT_EQ(applicationFolders(root, fixtureEnvironment),
+              (std::vector<std::filesystem::path>{
+                  "/r/home/user/.local/share/applications",
+                  "/r/usr/local/share/applications",
+                  "/r/usr/share/applications",
+                  "/r/home/user/.local/share/flatpak/exports/share/applications",
+                  "/r/var/lib/flatpak/exports/share/applications",
+                  "/r/var/lib/snapd/desktop/applications",
+              }));
+    const XdgEnvironment set{.home = "/home/user",
+                             .dataHome = "/data/home",
+                             .dataDirs =
+                                 "/var/lib/flatpak/exports/share/:relative/share:/opt/"
+                                 "share::/usr/share"};
+    EXPECT_EQ(applicationFolders(root, set),
+              (std::vector<std::filesystem::path>{
+                  "/r/data/home/applications",
+                  "/r/var/lib/flatpak/exports/share/applications",
+                  "/r/opt/share/applications",
+                  "/r/usr/share/applications",
+                  "/r/home/user/.local/share/flatpak/exports/share/applications",
+                  "/r/var/lib/snapd/desktop/applications",
+              }));
+    // Relative values are invalid: the defaults stand in for them.
+    EXPECT_EQ(applicationFolders(root, {.home = "/h", .dataHome = "rel", .dataDirs = "rel"}),
+              applicationFolders(root, {.home = "/h"}));
+    EXPECT_EQ(iconThemeFolders(root, fixtureEnvironment).back(), "/r/home/user/.icons");
+}
+
+TEST(DesktopEntryIndex, FindsEntriesAsTheFirstFolderHoldingTheirIdGivesThem) {
+    DesktopEntryIndex index(fixtureSettings(testing::fixturePath("hosts/desktop")));
+    const auto editor = index.find("org.example.Editor");
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->id, "org.example.Editor");
+    EXPECT_EQ(editor->name, "Meu editor");  // the user's copy, in pt for pt_BR
+    EXPECT_EQ(editor->icon, "/opt/editor/icon.png");
+
+    EXPECT_FALSE(index.find("org.example.Gone"));  // deleted by the user's Hidden copy
+    EXPECT_FALSE(index.find("org.example"));
+    EXPECT_FALSE(index.find(""));
+
+    const std::pair<const char*, const char*> rows[] = {
+        {"kde-org.kde.foo", "kde-org.kde.foo"},
+        {"foowindow", "kde-org.kde.foo"},  // by StartupWMClass, in any case
+        {"org.gnome.calculator", "org.gnome.Calculator"},
+        {"ORG.FLAT.APP", "org.flat.App"},
+        {"firefox_firefox", "firefox_firefox"},
+        {"vlc_vlc", "vlc"},  // a snap's name_app falls back to its name
+        {"org.example.Term", "org.example.Term"},
+    };
+    for (const auto& [applicationId, id] : rows) {
+        const auto entry = index.find(applicationId);
+        ASSERT_TRUE(entry) << applicationId;
+        EXPECT_EQ(entry->id, id) << applicationId;
+    }
+    EXPECT_TRUE(index.find("org.example.Term")->terminalEmulator);
+    EXPECT_EQ(index.find("org.flat.App")->name, "Flat App");
+}
+
+TEST(DesktopEntryIndex, ReadsFoldersAgainOnlyAfterTheyChangeAndTheIntervalPasses) {
+    const testing::TemporaryTree tree("desktop");
+    const auto applications = tree / "usr/share/applications";
+    // Folder times from the past, so that a change within the same clock tick as the copy still
+    // shows.
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(applications, past);
+    std::filesystem::last_write_time(applications / "kde", past);
+
+    steady_clock::time_point now{};
+    DesktopEntryIndex index(fixtureSettings(tree.root(), &now));
+    ASSERT_TRUE(index.find("org.example.Term"));
+    ASSERT_FALSE(index.find("kde-org.kde.bar"));
+
+    std::filesystem::remove(applications / "org.example.Term.desktop");
+    now += seconds(4);
+    EXPECT_TRUE(index.find("org.example.Term"));  // not yet looked at again
+    now += seconds(1);
+    EXPECT_FALSE(index.find("org.example.Term"));
+
+    // A change inside a subfolder leaves the applications folder's own time alone.
+    testing::writeFile(applications / "kde/org.kde.bar.desktop",
+                       "[Desktop Entry]\nType=Application\nName=Bar\n");
+    now += seconds(5);
+    const auto bar = index.find("kde-org.kde.bar");
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->name, "Bar");
+
+    // A folder that did not exist when the index was read is noticed once it appears.
+    ASSERT_FALSE(index.find("org.new.App"));
+    testing::writeFile(tree / "usr/local/share/applications/org.new.App.desktop",
+                       "[Desktop Entry]\nType=Application\nName=New\n");
+    now += seconds(5);
+    EXPECT_TRUE(index.find("org.new.App"));
+}
+
+}  // namespace
+}  // namespace vantric

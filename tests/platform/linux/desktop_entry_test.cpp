@@ -1,0 +1,102 @@
+#include "platform/linux/desktop_entry.hpp"
+
+#include <gtest/gtest.h>
+
+namespace vantric {
+namespace {
+
+constexpr std::string_view localised = R"([Desktop Entry]
+Type=Application
+Name=Files
+Name[de]=Dateien
+Name[de_CH]=Dateien (CH)
+Name[sr@latin]=Datoteke
+Name[sr]=Датотеке
+Name[pt]=Arquivos
+Icon=org.gnome.Nautilus
+
+[Desktop Action new-window]
+Name=New Window
+Name[de]=Neues Fenster
+)";
+
+TEST(DesktopEntry, NamesInTheBestMessageLanguageItHas) {
+    const std::pair<std::vector<std::string>, const char*> rows[] = {
+        {{}, "Files"},
+        {{"de_CH.UTF-8"}, "Dateien (CH)"},
+        {{"de_AT"}, "Dateien"},
+        {{"de_CH@euro"}, "Dateien (CH)"},
+        {{"pt_BR"}, "Arquivos"},
+        {{"sr_RS@latin"}, "Datoteke"},
+        {{"sr_RS"}, "Датотеке"},
+        {{"fr_FR", "de"}, "Dateien"},      // fr has no name: the next language
+        {{"pt_BR", "de_CH"}, "Arquivos"},  // the language's own fallback beats the next one
+        {{"ja"}, "Files"},
+    };
+    for (const auto& [languages, name] : rows) {
+        const auto entry = parseDesktopEntry(localised, languages);
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->name, name) << (languages.empty() ? "" : languages.front());
+    }
+}
+
+TEST(DesktopEntry, ReadsOnlyTheEntryGroupOfAnApplication) {
+    const auto entry = parseDesktopEntry(
+        "# a comment\n[Desktop Entry]\r\nType = Application\r\nName=Tilix\\sTerminal\r\n"
+        "Icon=/opt/tilix/icon.png\nCategories=GTK;System;TerminalEmulator;\n"
+        "StartupWMClass=com.gexperts.Tilix\nNoDisplay=true\n"
+        "[Desktop Action x]\nName=Other\nIcon=other\nHidden=true\n",
+        {});
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, "Tilix Terminal");
+    EXPECT_EQ(entry->icon, "/opt/tilix/icon.png");
+    EXPECT_EQ(entry->startupWmClass, "com.gexperts.Tilix");
+    EXPECT_TRUE(entry->terminalEmulator);
+    EXPECT_TRUE(entry->noDisplay);
+    EXPECT_FALSE(entry->hidden);
+    EXPECT_TRUE(entry->id.empty());
+
+    const auto plain = parseDesktopEntry(
+        "[Desktop Entry]\nType=Application\nName=Calc\nCategories=Utility;TerminalEmulators\n", {});
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->terminalEmulator);
+    EXPECT_FALSE(plain->noDisplay);
+
+    EXPECT_FALSE(parseDesktopEntry("[Desktop Entry]\nType=Link\nName=Site\nURL=x\n", {}));
+    EXPECT_FALSE(parseDesktopEntry("[Desktop Entry]\nName=No type\n", {}));
+    EXPECT_FALSE(parseDesktopEntry("[Desktop Entry]\nType=Application\nName[de]=Nur\n", {}));
+    EXPECT_FALSE(parseDesktopEntry("Type=Application\nName=No group\n", {}));
+    EXPECT_FALSE(parseDesktopEntry("[Other]\nType=Application\nName=Wrong group\n", {}));
+    // A deleted entry needs nothing else to hide the one it replaces.
+    const auto deleted = parseDesktopEntry("[Desktop Entry]\nHidden=true\n", {});
+    ASSERT_TRUE(deleted);
+    EXPECT_TRUE(deleted->hidden);
+}
+
+TEST(DesktopEntry, IdIsThePathBelowApplications) {
+    EXPECT_EQ(desktopFileId("kde/org.kde.foo.desktop"), "kde-org.kde.foo");
+    EXPECT_EQ(desktopFileId("a/b/c.desktop"), "a-b-c");
+    EXPECT_EQ(desktopFileId("firefox_firefox.desktop"), "firefox_firefox");
+    EXPECT_FALSE(desktopFileId("mimeinfo.cache"));
+    EXPECT_FALSE(desktopFileId(".desktop"));
+}
+
+TEST(MessageLanguages, FirstSetVariableWinsAndCAsksForNone) {
+    const std::pair<LocaleEnvironment, std::vector<std::string>> rows[] = {
+        {{.language = "pt_BR:pt::de", .lcAll = "fr_FR.UTF-8", .lang = "en_US.UTF-8"},
+         {"pt_BR", "pt", "de"}},
+        {{.lcAll = "fr_FR.UTF-8", .lcMessages = "de_DE.UTF-8", .lang = "en_US"}, {"fr_FR.UTF-8"}},
+        {{.lcMessages = "de_CH.UTF-8", .lang = "en_US.UTF-8"}, {"de_CH.UTF-8"}},
+        {{.lang = "sr_RS.UTF-8@latin"}, {"sr_RS.UTF-8@latin"}},
+        {{.lcAll = "C.UTF-8", .lang = "de_DE"}, {}},
+        {{.language = "de:C", .lang = "de_DE"}, {"de"}},
+        {{}, {}},
+    };
+    for (const auto& [environment, languages] : rows) {
+        EXPECT_EQ(messageLanguages(environment), languages)
+            << environment.language << "|" << environment.lcAll << "|" << environment.lang;
+    }
+}
+
+}  // namespace
+}  // namespace vantric
