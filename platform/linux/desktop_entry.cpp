@@ -1,9 +1,9 @@
 #include "platform/linux/desktop_entry.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "platform/linux/key_file.hpp"
+#include "platform/linux/xdg_data_folders.hpp"
 
 namespace vantric {
 
@@ -41,11 +41,6 @@ void appendVariants(std::string_view locale, std::vector<std::string>& variants)
 
 bool isTrue(std::string_view value) {
     return value == "true" || value == "1";
-}
-
-std::string environmentValue(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
 }
 
 }  // namespace
@@ -115,10 +110,10 @@ std::optional<std::string> desktopFileId(std::string_view pathBelowApplications)
 }
 
 LocaleEnvironment processLocaleEnvironment() {
-    return {.language = environmentValue("LANGUAGE"),
-            .lcAll = environmentValue("LC_ALL"),
-            .lcMessages = environmentValue("LC_MESSAGES"),
-            .lang = environmentValue("LANG")};
+    return {.language = processEnvironmentValue("LANGUAGE"),
+            .lcAll = processEnvironmentValue("LC_ALL"),
+            .lcMessages = processEnvironmentValue("LC_MESSAGES"),
+            .lang = processEnvironmentValue("LANG")};
 }
 
 std::vector<std::string> messageLanguages(const LocaleEnvironment& environment) {

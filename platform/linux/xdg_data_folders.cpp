@@ -10,11 +10,6 @@ namespace vantric {
 
 namespace {
 
-std::string environmentValue(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 // Absolute folders, each once, in the order first given.
 class FolderList {
 public:
@@ -74,10 +69,16 @@ FolderList shareFolders(const XdgEnvironment& environment) {
 
 }  // namespace
 
+std::string processEnvironmentValue(const char* name) {
+    // Nothing here sets variables, and the desktop's folders are read before the sampler starts.
+    const char* value = std::getenv(name);  // NOLINT(concurrency-mt-unsafe)
+    return value ? value : "";
+}
+
 XdgEnvironment processXdgEnvironment() {
-    return {.home = environmentValue("HOME"),
-            .dataHome = environmentValue("XDG_DATA_HOME"),
-            .dataDirs = environmentValue("XDG_DATA_DIRS")};
+    return {.home = processEnvironmentValue("HOME"),
+            .dataHome = processEnvironmentValue("XDG_DATA_HOME"),
+            .dataDirs = processEnvironmentValue("XDG_DATA_DIRS")};
 }
 
 std::vector<std::filesystem::path> applicationFolders(const std::filesystem::path& root,

@@ -13,6 +13,10 @@ struct XdgEnvironment {
     std::string dataDirs{};  // XDG_DATA_DIRS, colon-separated; empty when unset
 };
 
+// One variable of this process's environment, "" when unset. Read while the process starts,
+// before any thread that could change the environment.
+std::string processEnvironmentValue(const char* name);
+
 // The variables of this process.
 XdgEnvironment processXdgEnvironment();
 
