@@ -1,7 +1,5 @@
 #include "app/window/cpu_page.hpp"
 
-#include <QVBoxLayout>
-
 #include "app/store/metrics_store.hpp"
 #include "app/window/big_stat.hpp"
 #include "app/window/core_bars.hpp"
@@ -28,14 +26,8 @@ CPUPage::CPUPage(MetricsStore& store, QWidget* parent)
       coresCard_(new SectionCard(QStringLiteral("Cores"), this)),
       coreBars_(new CoreBars),
       topApps_(new TopAppsView(topAppsLimit, AppSort::cpu, this)) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(20);
     coresCard_->setContent(coreBars_);
-    for (QWidget* part : {static_cast<QWidget*>(figures_), static_cast<QWidget*>(history_),
-                          static_cast<QWidget*>(coresCard_), static_cast<QWidget*>(topApps_)}) {
-        layout->addWidget(part);
-    }
+    stackParts({figures_, history_, coresCard_, topApps_});
     refresh();
 }
 

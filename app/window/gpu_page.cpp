@@ -43,33 +43,20 @@ GPUPage::GPUPage(MetricsStore& store, QWidget* parent)
       about_(new SectionCard(QStringLiteral("About this GPU"), this)),
       note_(new NoteLabel(QStringLiteral("Linux has no per-app GPU figures that every driver "
                                          "offers, so this page shows the GPU as a whole."))) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(20);
-
     // NVML and amdgpu are the drivers that publish utilisation (see LinuxHost).
     unavailable_->setSubtitle(
         QStringLiteral("This computer's graphics driver does not report utilization."));
 
-    auto* content = new QWidget;
-    auto* contentLayout = new QVBoxLayout(content);
-    contentLayout->setContentsMargins(0, 0, 0, 0);
-    contentLayout->setSpacing(14);
-    auto* rows = new QVBoxLayout;
-    rows->setSpacing(8);
+    auto* rows = new QWidget;
+    auto* rowsLayout = new QVBoxLayout(rows);
+    rowsLayout->setContentsMargins(0, 0, 0, 0);
+    rowsLayout->setSpacing(8);
     for (DetailRow** row : {&model_, &cores_, &memoryInUse_, &memoryAllocated_}) {
-        *row = new DetailRow(content);
-        rows->addWidget(*row);
+        *row = new DetailRow(rows);
+        rowsLayout->addWidget(*row);
     }
-    contentLayout->addLayout(rows);
-    note_->setParent(content);
-    contentLayout->addWidget(note_);
-    about_->setContent(content);
-
-    for (QWidget* part : {static_cast<QWidget*>(figures_), static_cast<QWidget*>(history_),
-                          static_cast<QWidget*>(unavailable_), static_cast<QWidget*>(about_)}) {
-        layout->addWidget(part);
-    }
+    about_->setContent({rows, note_});
+    stackParts({figures_, history_, unavailable_, about_});
     refresh();
 }
 

@@ -1,6 +1,7 @@
 #include "app/window/live_page.hpp"
 
 #include <QEvent>
+#include <QVBoxLayout>
 
 #include "app/store/metrics_store.hpp"
 
@@ -12,6 +13,15 @@ LivePage::LivePage(MetricsStore& store, QWidget* parent) : QWidget(parent), stor
             refresh();
         }
     });
+}
+
+void LivePage::stackParts(std::initializer_list<QWidget*> parts) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(20);
+    for (QWidget* part : parts) {
+        layout->addWidget(part);
+    }
 }
 
 void LivePage::showEvent(QShowEvent* event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <initializer_list>
+
 #include <QWidget>
 
 namespace vantric {
@@ -20,6 +22,8 @@ protected:
     virtual void refresh() = 0;
 
     MetricsStore& store() const { return store_; }
+    // Lays the page out as its parts, top to bottom, 20 px apart.
+    void stackParts(std::initializer_list<QWidget*> parts);
 
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;

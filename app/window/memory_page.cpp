@@ -1,7 +1,5 @@
 #include "app/window/memory_page.hpp"
 
-#include <QVBoxLayout>
-
 #include "app/store/metrics_store.hpp"
 #include "app/window/big_stat.hpp"
 #include "app/window/figure_text.hpp"
@@ -44,25 +42,10 @@ MemoryPage::MemoryPage(MetricsStore& store, QWidget* parent)
       breakdown_(new MemoryBreakdown),
       note_(new NoteLabel(QString::fromUtf8(countingNote))),
       topApps_(new TopAppsView(topAppsLimit, AppSort::memory, this)) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(20);
-
     breakdownCard_->setSubtitle(
         QStringLiteral("Cached files and free memory are available to apps whenever they need it"));
-    auto* content = new QWidget;
-    auto* contentLayout = new QVBoxLayout(content);
-    contentLayout->setContentsMargins(0, 0, 0, 0);
-    contentLayout->setSpacing(14);
-    contentLayout->addWidget(breakdown_);
-    note_->setParent(content);
-    contentLayout->addWidget(note_);
-    breakdownCard_->setContent(content);
-
-    for (QWidget* part : {static_cast<QWidget*>(figures_), static_cast<QWidget*>(history_),
-                          static_cast<QWidget*>(breakdownCard_), static_cast<QWidget*>(topApps_)}) {
-        layout->addWidget(part);
-    }
+    breakdownCard_->setContent({breakdown_, note_});
+    stackParts({figures_, history_, breakdownCard_, topApps_});
     refresh();
 }
 

@@ -65,6 +65,17 @@ void SectionCard::setContent(QWidget* content) {
     }
 }
 
+void SectionCard::setContent(std::initializer_list<QWidget*> parts) {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(headerSpacing);
+    for (QWidget* part : parts) {
+        layout->addWidget(part);
+    }
+    setContent(column);
+}
+
 QString SectionCard::title() const {
     return title_->text();
 }

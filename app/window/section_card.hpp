@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 
 #include <QString>
@@ -25,6 +26,8 @@ public:
     // Both take ownership and delete the widget they replace; nullptr leaves the place empty.
     void setAccessory(QWidget* accessory);
     void setContent(QWidget* content);
+    // Content of several parts, stacked with the same spacing as the header above them.
+    void setContent(std::initializer_list<QWidget*> parts);
 
     QString title() const;
     std::optional<QString> subtitle() const;

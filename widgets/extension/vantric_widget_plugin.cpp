@@ -12,12 +12,7 @@ VantricWidgetPlugin::VantricWidgetPlugin() : provider_(VitalsReader::shared()) {
 std::vector<WidgetDescription> VantricWidgetPlugin::widgets() const {
     std::vector<WidgetDescription> offered;
     for (const VitalsWidgetKind kind : allWidgetKinds) {
-        offered.push_back(WidgetDescription{.kind = kind,
-                                            .identifier = kindIdentifier(kind),
-                                            .name = widgetName(kind),
-                                            .description = widgetDescription(kind),
-                                            .size = widgetSize(kind),
-                                            .url = deepLink(kind)});
+        offered.push_back(describeWidget(kind));
     }
     return offered;
 }

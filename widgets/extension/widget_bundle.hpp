@@ -27,6 +27,16 @@ struct WidgetDescription {
     QString url{};  // opened when the widget is clicked
 };
 
+// The gallery entry of one of the four widgets, from the constants both programs share.
+inline WidgetDescription describeWidget(VitalsWidgetKind kind) {
+    return WidgetDescription{.kind = kind,
+                             .identifier = kindIdentifier(kind),
+                             .name = widgetName(kind),
+                             .description = widgetDescription(kind),
+                             .size = widgetSize(kind),
+                             .url = deepLink(kind)};
+}
+
 // What a host shows, and when it is to ask again: entries in date order, and the reload date.
 struct Timeline {
     std::vector<VitalsEntry> entries{};

@@ -42,12 +42,7 @@ public:
     std::vector<WidgetDescription> widgets() const override {
         std::vector<WidgetDescription> offered;
         for (const VitalsWidgetKind kind : allWidgetKinds) {
-            offered.push_back({.kind = kind,
-                               .identifier = kindIdentifier(kind),
-                               .name = widgetName(kind),
-                               .description = widgetDescription(kind),
-                               .size = widgetSize(kind),
-                               .url = deepLink(kind)});
+            offered.push_back(describeWidget(kind));
         }
         return offered;
     }
