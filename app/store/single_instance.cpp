@@ -6,6 +6,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "platform/linux/peer_user.hpp"
+
 namespace vantric {
 namespace {
 
@@ -60,7 +62,8 @@ bool SingleInstance::listen() {
 bool SingleInstance::forward(const QStringList& urls) const {
     QLocalSocket socket;
     socket.connectToServer(socketPath());
-    if (!socket.waitForConnected(connectTimeoutMs)) {
+    // The URLs go only to this user's own instance.
+    if (!socket.waitForConnected(connectTimeoutMs) || !peerIsThisUser(socket)) {
         return false;
     }
     QByteArray message;

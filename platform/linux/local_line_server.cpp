@@ -1,27 +1,13 @@
 #include "platform/linux/local_line_server.hpp"
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <utility>
 
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include "platform/linux/peer_user.hpp"
+
 namespace vantric {
-namespace {
-
-bool peerIsThisUser(const QLocalSocket& socket) {
-    ucred credentials{};
-    socklen_t length = sizeof credentials;
-    const auto descriptor = static_cast<int>(socket.socketDescriptor());
-    if (getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) {
-        return false;
-    }
-    return credentials.uid == getuid();
-}
-
-}  // namespace
 
 LocalLineServer::LocalLineServer(Handler handler, QObject* parent)
     : QObject(parent), handler_(std::move(handler)) {}
@@ -51,6 +37,8 @@ void LocalLineServer::accept() {
             socket->deleteLater();
             continue;
         }
+        // Qt would otherwise buffer whatever a client sends before this server sees any of it.
+        socket->setReadBufferSize(maxPendingBytes);
         pending_.insert(socket, {});
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
