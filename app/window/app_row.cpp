@@ -47,6 +47,8 @@ AppRow::AppRow(QWidget* parent)
     // name never widens the card.
     auto* text = new QVBoxLayout;
     text->setSpacing(1);
+    // Names come from other users' processes: never taken for markup.
+    name_->setTextFormat(Qt::PlainText);
     name_->setFont(TextStyle::body());
     name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     processes_->setFont(TextStyle::caption());

@@ -13,6 +13,8 @@ NoteLabel::NoteLabel(const QString& text, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(label_);
+    // Notes quote the machine's names: never taken for markup.
+    label_->setTextFormat(Qt::PlainText);
     label_->setFont(TextStyle::callout());
     label_->setWordWrap(true);
     TextStyle::setTextColor(*label_, TextStyle::secondaryText(palette()));

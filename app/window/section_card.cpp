@@ -32,6 +32,8 @@ SectionCard::SectionCard(const QString& title, QWidget* parent)
     header_->setVerticalSpacing(titleSpacing);
     header_->setColumnStretch(1, 1);
     title_->setFont(TextStyle::headline());
+    // Subtitles quote the processor's and the driver's names: never taken for markup.
+    subtitle_->setTextFormat(Qt::PlainText);
     subtitle_->setFont(TextStyle::callout());
     subtitle_->hide();
     TextStyle::setTextColor(*subtitle_, TextStyle::secondaryText(palette()));

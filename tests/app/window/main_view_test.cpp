@@ -1,5 +1,9 @@
 #include "app/window/main_view.hpp"
 
+#include <set>
+#include <vector>
+
+#include <QLabel>
 #include <QScrollArea>
 
 #include <gtest/gtest.h>
@@ -70,6 +74,39 @@ TEST(MainView, UrlsSwitchThePageAndUnknownHostsKeepIt) {
     view.openUrl("vantric://widgets");
     EXPECT_EQ(view.page(), Page::widgets);
     EXPECT_EQ(view.findChild<QScrollArea*>()->widget(), &view.content(Page::widgets));
+}
+
+// Names and models come from other users' processes and from drivers; a label that guessed them
+// to be rich text would draw their markup, or fetch the images it names.
+TEST(MainView, ShowsTextFromTheMachineAsPlainText) {
+    const std::vector<QString> markups{QStringLiteral("<b>chip</b>"), QStringLiteral("<i>gpu</i>"),
+                                       QStringLiteral("<u>app</u>")};
+    FakeMachine machine;
+    machine.info = {.chip = "<b>chip</b>", .cores = 1, .gpuName = "<i>gpu</i>"};
+    machine.processes->listing = {7};
+    machine.processes->processes[7] = {
+        .usage = {.physicalFootprint = 1 << 20, .startTime = 1, .shortName = "<u>app</u>"},
+        .path = "/usr/bin/<u>app</u>",
+        .name = "<u>app</u>"};
+    machine.queueProcessorLoad(0.2, 0.1);
+    auto store = machine.makeStore();
+    store->start();
+    MainView view(*store);
+    ASSERT_TRUE(runPass(*store));
+
+    std::set<QString> shown;
+    for (const Page page : allPages) {
+        view.setPage(page);
+        for (const QLabel* label : view.content(page).findChildren<QLabel*>()) {
+            for (const QString& markup : markups) {
+                if (label->text().contains(markup)) {
+                    shown.insert(markup);
+                    EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+                }
+            }
+        }
+    }
+    EXPECT_EQ(shown.size(), markups.size());
 }
 
 }  // namespace
