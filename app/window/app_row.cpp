@@ -145,7 +145,11 @@ void AppRow::updateName() {
     const QString shown =
         room > 0 ? QFontMetrics(name_->font()).elidedText(full, Qt::ElideRight, room) : full;
     name_->setText(shown);
-    name_->setToolTip(shown == full ? QString() : full);
+    // Tooltips guess their format as labels do; the name is escaped into rich text that says so.
+    name_->setToolTip(
+        shown == full
+            ? QString()
+            : QStringLiteral("<p style='white-space:pre'>%1</p>").arg(full.toHtmlEscaped()));
 }
 
 void AppRow::updateColors() {

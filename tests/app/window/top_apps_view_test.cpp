@@ -7,6 +7,7 @@
 #include <QLayout>
 #include <QLocale>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -224,15 +225,20 @@ TEST(AppRowTest, FormatsItsFiguresInTheCurrentLocale) {
     EXPECT_EQ(row.memoryText(), QStringLiteral("1,50 GB"));
 }
 
-TEST(AppRowTest, ElidesALongNameToItsColumn) {
+TEST(AppRowTest, ElidesALongNameToItsColumnAndShowsItWholeInTheTooltip) {
     AppRow row;
-    const std::string name(200, 'w');
+    const std::string name = "<b>" + std::string(200, 'w');
     row.setApp(app(name, 1, mebibyte), AppSort::cpu);
     row.resize(400, row.sizeHint().height());
     row.show();
     QApplication::processEvents();
     EXPECT_LT(row.nameText().size(), 200);
     EXPECT_TRUE(row.nameText().endsWith(QChar(0x2026)));
+    QString tip;
+    for (const QLabel* label : row.findChildren<QLabel*>()) {
+        tip += label->toolTip();
+    }
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(tip).toPlainText(), QString::fromStdString(name));
     row.setApp(app("short", 1, mebibyte), AppSort::cpu);
     EXPECT_EQ(row.nameText(), QStringLiteral("short"));
 }
