@@ -214,11 +214,11 @@ std::optional<ProcessUsage> LinuxProcessTable::usage(std::int32_t pid) {
 std::optional<std::uint64_t> LinuxProcessTable::footprint(std::int32_t pid, OpenFiles& files) {
     if (options_.footprint == FootprintSource::status) {
         const auto text = read(files.footprint, pid, "status");
-        if (!text) {
+        const auto memory = text ? parseStatusMemory(*text) : std::nullopt;
+        if (!memory) {
             return std::nullopt;
         }
-        const StatusMemory memory = parseStatusMemory(*text);
-        return (memory.resident + memory.swapped) * 1024;
+        return (memory->resident + memory->swapped) * 1024;
     }
     const auto text = read(files.footprint, pid, "statm");
     const auto pages = text ? parseStatmPrivatePages(*text) : std::nullopt;
@@ -232,8 +232,11 @@ std::optional<std::uint64_t> LinuxProcessTable::footprint(std::int32_t pid, Open
     const bool due = (pass_ + static_cast<std::uint64_t>(pid)) % swapRefreshPasses == 0;
     if (!files.swappedBytes || due) {
         int once = -1;
-        if (const auto status = read(once, pid, "status", false)) {
-            files.swappedBytes = parseStatusMemory(*status).swapped * 1024;
+        // A status that cannot be read keeps the last amount; without one, it is tried again at
+        // the next pass.
+        const auto status = read(once, pid, "status", false);
+        if (const auto memory = status ? parseStatusMemory(*status) : std::nullopt) {
+            files.swappedBytes = memory->swapped * 1024;
         }
     }
     return resident + files.swappedBytes.value_or(0);

@@ -27,10 +27,6 @@ constexpr std::array<std::pair<std::string_view, Field>, 12> fields{{
     {"Zswap", &Meminfo::zswap},
 }};
 
-// 2^54 kB is 16 EiB: anything above is garbage, and refusing it keeps every sum and the
-// conversion to bytes from wrapping.
-constexpr std::uint64_t largestKilobytes = std::uint64_t{1} << 54;
-
 std::optional<std::uint64_t> kilobytes(std::string_view rest) {
     const auto value = parseUnsigned(nextToken(rest));
     if (!value || *value > largestKilobytes || nextToken(rest) != "kB" ||

@@ -8,7 +8,7 @@ namespace vantric {
 
 // The lines of /proc/meminfo that the memory reading uses, in kB (1024 bytes) as the kernel
 // writes them. A line that is missing, that does not read "Name: <digits> kB", or whose number
-// is beyond 2^54 kB, is absent.
+// is beyond 2^50 kB (1 EiB: garbage), is absent.
 struct Meminfo {
     std::optional<std::uint64_t> memTotal{};
     std::optional<std::uint64_t> memFree{};

@@ -17,7 +17,8 @@ std::optional<double> averageOverTenSeconds(std::string_view rest) {
     for (std::string_view token = nextToken(rest); !token.empty(); token = nextToken(rest)) {
         if (token.starts_with("avg10=")) {
             const auto value = parseDecimal(token.substr(6));
-            if (!value || !std::isfinite(*value) || *value < 0) {
+            // A share of time: more than 100 % is not a reading.
+            if (!value || !std::isfinite(*value) || *value < 0 || *value > 100) {
                 return std::nullopt;
             }
             return value;
@@ -32,7 +33,7 @@ std::optional<PressureStall> parsePressure(std::string_view text) {
     std::optional<double> some;
     std::optional<double> full;
     bool fullSeen = false;
-    forEachCompleteLine(text, [&](std::string_view line) {
+    const bool whole = forEachCompleteLine(text, [&](std::string_view line) {
         std::string_view rest = line;
         const std::string_view kind = nextToken(rest);
         if (kind == "some") {
@@ -44,8 +45,8 @@ std::optional<PressureStall> parsePressure(std::string_view text) {
         return true;
     });
     // A "full" line that is there but unreadable must not pass for no stall: a thrashing
-    // machine would read as merely elevated.
-    if (!some || (fullSeen && !full)) {
+    // machine would read as merely elevated. A text that ends inside a line may have lost it.
+    if (!whole || !some || (fullSeen && !full)) {
         return std::nullopt;
     }
     return PressureStall{.someAvg10 = *some, .fullAvg10 = full.value_or(0)};

@@ -18,8 +18,8 @@ struct PressureStall {
     bool operator==(const PressureStall&) const = default;
 };
 
-// Absent when the "some" line is missing or unreadable, or a "full" line is unreadable. A
-// missing "full" line reads 0.
+// Absent when the "some" line is missing or unreadable, a "full" line is unreadable, or the text
+// ends inside a line (a file cut short). A missing "full" line reads 0.
 std::optional<PressureStall> parsePressure(std::string_view text);
 
 // The kernel's raw pressure levels as the sampler knows them.

@@ -13,6 +13,9 @@ namespace {
 // fewer, and the first four have always been there.
 constexpr std::size_t knownCounters = 10;
 constexpr std::size_t requiredCounters = 4;
+// 2^58 ticks are 90 million years at the kernel's 100 per second: more is garbage. Refusing it
+// keeps the sums below, and the sampler's sums of those, from wrapping.
+constexpr std::uint64_t largestTicks = std::uint64_t{1} << 58;
 
 std::optional<ProcessorTicks> parseProcessorLine(std::string_view line) {
     std::string_view rest = line;
@@ -26,7 +29,7 @@ std::optional<ProcessorTicks> parseProcessorLine(std::string_view line) {
     std::size_t count = 0;
     for (std::string_view token = nextToken(rest); !token.empty(); token = nextToken(rest)) {
         const auto value = parseUnsigned(token);
-        if (!value) {
+        if (!value || *value > largestTicks) {
             return std::nullopt;
         }
         // Counters that later kernels may add are read for their validity and otherwise ignored.

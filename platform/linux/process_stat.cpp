@@ -14,6 +14,11 @@ constexpr std::size_t userField = 11;
 constexpr std::size_t systemField = 12;
 constexpr std::size_t startField = 19;
 
+// 2^44 resident pages are 64 PiB in pages of 4 KiB, where the kernel addresses at most 4 PiB: more
+// is garbage. Refusing it keeps the process table's count in bytes from wrapping, even in pages of
+// 64 KiB (arm64, POWER) and with the swapped bytes added.
+constexpr std::uint64_t largestResidentPages = std::uint64_t{1} << 44;
+
 }  // namespace
 
 std::optional<ProcessStat> parseProcessStat(std::string_view text) {
@@ -74,22 +79,27 @@ std::optional<std::uint64_t> parseStatmPrivatePages(std::string_view text) {
     }
     const std::uint64_t resident = fields[1];
     const std::uint64_t shared = fields[2];
+    if (resident > largestResidentPages) {
+        return std::nullopt;
+    }
     return resident > shared ? resident - shared : 0;
 }
 
-StatusMemory parseStatusMemory(std::string_view text) {
+std::optional<StatusMemory> parseStatusMemory(std::string_view text) {
     std::optional<std::uint64_t> resident;
     std::optional<std::uint64_t> anonymous;
     std::optional<std::uint64_t> swapped;
-    const auto kilobytes = [](std::string_view rest) -> std::optional<std::uint64_t> {
+    bool unreadable = false;
+    const auto kilobytes = [&unreadable](std::string_view rest) -> std::optional<std::uint64_t> {
         const auto value = parseUnsigned(nextToken(rest));
-        // 2^54 kB is 16 EiB: more is garbage, and refusing it keeps the sum from wrapping.
-        if (!value || *value > (std::uint64_t{1} << 54) || nextToken(rest) != "kB") {
+        // The process table adds resident and swapped and counts them in bytes.
+        if (!value || *value > largestKilobytes || nextToken(rest) != "kB") {
+            unreadable = true;
             return std::nullopt;
         }
         return value;
     };
-    forEachCompleteLine(text, [&](std::string_view line) {
+    const bool whole = forEachCompleteLine(text, [&](std::string_view line) {
         if (line.starts_with("VmRSS:")) {
             resident = kilobytes(line.substr(6));
         } else if (line.starts_with("RssAnon:")) {
@@ -100,6 +110,11 @@ StatusMemory parseStatusMemory(std::string_view text) {
         }
         return true;
     });
+    // Stopping early at VmSwap leaves the rest unread on purpose; ending inside a line before it
+    // is a file cut short, which may have lost RssAnon and left VmRSS to stand in for it.
+    if (unreadable || (!whole && !swapped)) {
+        return std::nullopt;
+    }
     return StatusMemory{.resident = anonymous ? *anonymous : resident.value_or(0),
                         .swapped = swapped.value_or(0)};
 }

@@ -25,7 +25,7 @@ std::optional<ProcessStat> parseProcessStat(std::string_view text);
 
 // /proc/PID/statm -> resident minus shared pages: the resident memory that is the process's own
 // (its anonymous pages), as shared counts its file-backed and shared-memory pages. Nothing when
-// the line is not seven numbers.
+// the line is not seven numbers, or holds more than 2^44 resident pages (garbage).
 std::optional<std::uint64_t> parseStatmPrivatePages(std::string_view text);
 
 // The process's own memory as /proc/PID/status gives it, in kB.
@@ -34,8 +34,8 @@ struct StatusMemory {
     std::uint64_t swapped = 0;   // VmSwap: its pages in swap, zram and zswap included
 };
 
-// A process without memory (a zombie) has none of these lines and holds 0. A value that is not a
-// number of kB counts as 0.
-StatusMemory parseStatusMemory(std::string_view text);
+// A process without memory (a zombie) has none of these lines and holds 0. Nothing when one of
+// them is not a number of kB or the text ends inside a line before VmSwap (a file cut short).
+std::optional<StatusMemory> parseStatusMemory(std::string_view text);
 
 }  // namespace vantric

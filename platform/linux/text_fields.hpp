@@ -9,6 +9,11 @@ namespace vantric {
 
 // Small pieces shared by the parsers of /proc and /sys text.
 
+// The largest count of kB that a line of /proc may hold. 2^50 kB is 1 EiB, far beyond the memory
+// and swap any machine has, so a larger count is garbage. Refusing it keeps a sum of a few such
+// counts from wrapping once it is counted in bytes (times 1024), as the readers of the counts do.
+inline constexpr std::uint64_t largestKilobytes = std::uint64_t{1} << 50;
+
 // The next run of non-blank characters, consumed from rest; empty at the end.
 inline std::string_view nextToken(std::string_view& rest) {
     const std::size_t start = rest.find_first_not_of(" \t");
@@ -34,8 +39,12 @@ inline std::optional<std::uint64_t> parseUnsigned(std::string_view token) {
     return value;
 }
 
-// A whole token of a decimal fraction ("12.34"), independent of the C locale.
+// A whole token of a decimal fraction ("12.34"), independent of the C locale. from_chars would
+// also read "inf" and "nan", which are no fraction.
 inline std::optional<double> parseDecimal(std::string_view token) {
+    if (token.find_first_not_of("-.0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
     double value = 0;
     const char* end = token.data() + token.size();
     const auto [stop, error] = std::from_chars(token.data(), end, value, std::chars_format::fixed);

@@ -16,7 +16,7 @@ TEST(Meminfo, ReadsWholeKilobyteLinesAndNothingElse) {
         "Shmem:          7 kB trailing\n"
         "SwapTotal:\n"
         "SwapFree:       5 kB\n"
-        "Shmem:          18014398509481985 kB\n"  // 2^54 + 1
+        "Shmem:           1125899906842625 kB\n"  // 2^50 + 1
         "Zswap:          3 k");                   // cut short
     EXPECT_EQ(info, (Meminfo{.memTotal = 1000, .swapFree = 5}));
 }

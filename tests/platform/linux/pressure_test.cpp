@@ -14,7 +14,8 @@ TEST(Pressure, ReadsTheTenSecondAverages) {
               (PressureStall{.someAvg10 = 3.5, .fullAvg10 = 0}));
     for (const char* bad :
          {"", "some avg10=x\n", "full avg10=1.00\n", "some avg60=1.00\n", "some avg10=-1.00\n",
-          "some avg10=inf\n", "some avg10=1.00", "some avg10=1.00\nfull avg10=lots\n"}) {
+          "some avg10=inf\n", "some avg10=100.01\n", "some avg10=1.00",
+          "some avg10=1.00\nfull avg10=lots\n", "some avg10=1.00\nfull avg10=2"}) {
         EXPECT_FALSE(parsePressure(bad)) << bad;
     }
 }

@@ -40,6 +40,7 @@ TEST(ProcStat, BadInputYieldsNoReadingRatherThanAPartialOne) {
              "cpu0 1 2 x3 4\nintr 0\n",
              "cpu0 1 2 -3 4\nintr 0\n",
              "cpu0 1 2 99999999999999999999999 4\nintr 0\n",
+             "cpu0 1 2 18446744073709551615 4\nintr 0\n",
              "cpu0 1 2 3\nintr 0\n",
              "cpu1 1 2 3 4\ncpu0 1 2 3 4\nintr 0\n",
              "cpu0 1 2 3 4\ncpu0 1 2 3 4\nintr 0\n",

@@ -64,9 +64,10 @@ TEST(ProcessStatm, IsResidentLessSharedPages) {
 }
 
 TEST(ProcessStatus, ReadsAnonymousMemoryInRamAndInSwap) {
-    const auto memory = [](std::string_view text) {
-        const StatusMemory found = parseStatusMemory(text);
-        return std::pair{found.resident, found.swapped};
+    const auto memory =
+        [](std::string_view text) -> std::optional<std::pair<std::uint64_t, std::uint64_t>> {
+        const auto found = parseStatusMemory(text);
+        return found ? std::optional(std::pair{found->resident, found->swapped}) : std::nullopt;
     };
     // The captured sleep: RssAnon 112 kB, nothing swapped.
     EXPECT_EQ(memory(readFixture("processes/captured/sleep.status")), std::pair(112UL, 0UL));
@@ -76,7 +77,9 @@ TEST(ProcessStatus, ReadsAnonymousMemoryInRamAndInSwap) {
     EXPECT_EQ(memory("VmRSS:\t 900 kB\nVmSwap:\t 0 kB\n"), std::pair(900UL, 0UL));
     // A zombie has no memory lines.
     EXPECT_EQ(memory("Name:\tdefunct\nState:\tZ (zombie)\nThreads:\t1\n"), std::pair(0UL, 0UL));
-    EXPECT_EQ(memory("RssAnon:\t 99999999999999999999 kB\nVmSwap:\t 4 kB\n"), std::pair(0UL, 4UL));
+    // Unreadable, or cut short before VmSwap: VmRSS must not stand in for an RssAnon it lost.
+    EXPECT_FALSE(memory("RssAnon:\t 99999999999999999999 kB\nVmSwap:\t 4 kB\n"));
+    EXPECT_FALSE(memory("VmRSS:\t 900 kB\nRssAnon:\t 3"));
 }
 
 }  // namespace
