@@ -4,10 +4,15 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <QCoreApplication>
@@ -15,7 +20,11 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/linux/linux_host.hpp"
+#include "platform/linux/linux_process_table.hpp"
 #include "support/fake_process_table.hpp"
+#include "support/file_faults.hpp"
+#include "support/fixtures.hpp"
 #include "support/store_fixture.hpp"
 
 namespace vantric {
@@ -427,6 +436,75 @@ TEST_F(MetricsStoreTest, DestroyingTheStoreWithAPassInFlightFinishesThePassAndDr
     EXPECT_EQ(machine_.host->processorCalls, 2);
     EXPECT_EQ(reloads_, 0);
 }
+
+// The store over the real Linux readers and a private tree: a laptop's host files and a desktop's
+// processes, two shells among them: bash 1204 with 3072 kB of its own and bash 3003 with 1024 kB.
+// Denied files are left to the readers' tests: refusing them to root takes the sampler thread's
+// own filesystem uid.
+class MetricsStoreOverBrokenFiles : public ::testing::TestWithParam<testing::FileFault> {};
+
+TEST_P(MetricsStoreOverBrokenFiles, PublishesTheFallbacksThenTheReadingsOnceTheFilesAreWhole) {
+    const testing::TemporaryTree tree("laptop-zram");
+    std::filesystem::copy(
+        testing::fixturePath("processes/desktop"), tree.root(),
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
+    const auto procStat = [](int busy, int idle) {
+        return "cpu  0 0 0 0\ncpu0 " + std::to_string(busy) + " 0 0 " + std::to_string(idle) +
+               "\nintr 0\n";
+    };
+    testing::writeFile(tree / "proc/stat", procStat(100, 100));
+    MetricsStore::Parts parts;
+    parts.systemSampler = std::make_unique<SystemSampler>(std::make_unique<LinuxHost>(
+        tree.root(), LinuxHost::Options{.nvmlLibrary = "", .deviceRescan = {}}));
+    parts.processSampler =
+        std::make_unique<ProcessSampler>(std::make_unique<LinuxProcessTable>(tree.root()));
+    parts.ticker = std::make_unique<testing::ManualTicker>();
+    MetricsStore store(std::move(parts));
+    const auto shellsMemory = [&store]() -> std::uint64_t {
+        for (const AppUsage& app : store.apps()) {
+            if (app.id == "process:bash") {
+                return app.memory / 1024;
+            }
+        }
+        return 0;
+    };
+    store.start();
+    ASSERT_TRUE(runPass(store));
+    const MemorySnapshot memory = store.memory();
+    const int readable = store.readableProcessCount();
+    ASSERT_EQ(shellsMemory(), 4096U);
+
+    std::map<std::string, std::string> originals;
+    for (const auto& [file, cutInside] : {std::pair{"proc/stat", "cpu0 "},
+                                          {"proc/meminfo", "MemTotal:"},
+                                          {"proc/pressure/memory", "some avg10="},
+                                          {"proc/1204/stat", ") S "}}) {
+        originals[file] = testing::readFile(tree / file);
+        testing::breakFile(GetParam(), tree / file, cutInside);
+    }
+    ASSERT_TRUE(runPass(store));
+    EXPECT_EQ(store.cpu(), CPUSnapshot{});
+    EXPECT_EQ(store.memory(), MemorySnapshot{});
+    EXPECT_EQ(shellsMemory(), 1024U);
+    EXPECT_EQ(store.readableProcessCount(), readable - 1);
+
+    for (const auto& [file, text] : originals) {
+        testing::repairFile(tree / file, text);
+    }
+    testing::repairFile(tree / "proc/stat", procStat(200, 200));
+    ASSERT_TRUE(runPass(store));
+    EXPECT_EQ(store.cpu().perCore, std::vector<double>{0.5});
+    EXPECT_EQ(store.memory(), memory);
+    EXPECT_EQ(shellsMemory(), 4096U);
+    EXPECT_EQ(store.readableProcessCount(), readable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, MetricsStoreOverBrokenFiles,
+                         ::testing::Values(testing::FileFault::vanished,
+                                           testing::FileFault::truncated,
+                                           testing::FileFault::binary,
+                                           testing::FileFault::hugeNumbers),
+                         [](const auto& info) { return testing::faultName(info.param); });
 
 }  // namespace
 }  // namespace vantric

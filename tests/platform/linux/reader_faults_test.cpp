@@ -1,0 +1,212 @@
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/system_sampler.hpp"
+#include "platform/linux/linux_app_resolver.hpp"
+#include "platform/linux/linux_host.hpp"
+#include "platform/linux/linux_machine_facts.hpp"
+#include "platform/linux/linux_process_table.hpp"
+#include "support/file_faults.hpp"
+#include "support/fixtures.hpp"
+
+namespace vantric {
+namespace {
+
+using testing::FileFault;
+using testing::TemporaryTree;
+
+// A fixture tree copied into tree, its links (each process's exe) kept as links.
+void copyTree(const TemporaryTree& tree, const char* fixture) {
+    std::filesystem::copy(
+        testing::fixturePath(fixture), tree.root(),
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
+}
+
+SystemSampler samplerFor(const std::filesystem::path& root) {
+    return SystemSampler(std::make_unique<LinuxHost>(
+        root, LinuxHost::Options{.nvmlLibrary = "", .deviceRescan = std::chrono::seconds(0)}));
+}
+
+std::vector<std::int32_t> listing(LinuxProcessTable& table) {
+    const int count = table.countProcesses();
+    std::vector<std::int32_t> identifiers(static_cast<std::size_t>(std::max(count, 0)) + 64);
+    identifiers.resize(static_cast<std::size_t>(std::max(table.listProcesses(identifiers), 0)));
+    return identifiers;
+}
+
+bool lists(const std::vector<std::int32_t>& identifiers, std::int32_t pid) {
+    return std::find(identifiers.begin(), identifiers.end(), pid) != identifiers.end();
+}
+
+// Two online processors, the second numbered 2; cpu0 is busy in user time, cpu2 in system time.
+std::string procStat(std::uint64_t busy, std::uint64_t idle) {
+    const std::string b = std::to_string(busy);
+    const std::string i = std::to_string(idle);
+    return "cpu  0 0 0 0 0 0 0 0 0 0\ncpu0 " + b + " 0 0 " + i + " 0 0 0 0 0 0\ncpu2 0 0 " + b +
+           " " + i + " 0 0 0 0 0 0\nintr 0\nbtime 1796000000\n";
+}
+
+// Every test breaks files of its own tree in one way, reads through the real readers and
+// repairs them. Each read runs as nobody, so that a file of mode 000 is refused also to root.
+class ReaderFaults : public ::testing::TestWithParam<FileFault> {
+protected:
+    void SetUp() override {
+        if (GetParam() == FileFault::denied && !testing::modesDenyHere(tree_.root())) {
+            GTEST_SKIP() << "the filesystem uid cannot be changed here, so a file of mode 000 "
+                            "is still read";
+        }
+    }
+
+    void breakFile(const std::string& relative, std::string_view cutInside = {}) {
+        originals_[relative] = testing::readFile(tree_ / relative);
+        testing::breakFile(GetParam(), tree_ / relative, cutInside);
+    }
+    void repair(const std::string& relative) {
+        testing::repairFile(tree_ / relative, originals_.at(relative));
+    }
+
+    template <typename Read>
+    static auto unprivileged(Read read) {
+        const testing::UnprivilegedFiles user;
+        return read();
+    }
+
+    TemporaryTree tree_;
+    std::map<std::string, std::string> originals_;
+};
+
+TEST_P(ReaderFaults, ProcessorsReadNothingThenResumeFromTheBaselineBeforeTheFault) {
+    testing::writeFile(tree_ / "proc/stat", procStat(100, 100));
+    SystemSampler sampler = samplerFor(tree_.root());
+    LinuxMachineFacts facts(tree_.root(), {.nvmlLibrary = ""});
+    unprivileged([&] { return sampler.sampleCPU(); });
+
+    breakFile("proc/stat", "cpu2 ");
+    EXPECT_EQ(unprivileged([&] { return sampler.sampleCPU(); }), CPUSnapshot{});
+    EXPECT_EQ(unprivileged([&] { return facts.bootTime(); }), std::nullopt);
+
+    testing::repairFile(tree_ / "proc/stat", procStat(200, 200));
+    EXPECT_EQ(unprivileged([&] { return sampler.sampleCPU(); }),
+              (CPUSnapshot{.total = 0.5, .user = 0.25, .system = 0.25, .perCore = {0.5, 0.5}}));
+    EXPECT_EQ(unprivileged([&] { return facts.bootTime(); })->seconds, 1796000000);
+}
+
+TEST_P(ReaderFaults, MemoryKeepsOnlyWhatTheKernelWroteWholeThenReadsAgain) {
+    copyTree(tree_, "hosts/laptop-zram");
+    SystemSampler sampler = samplerFor(tree_.root());
+    LinuxMachineFacts facts(tree_.root(), {.nvmlLibrary = ""});
+    const auto memory = [&] { return unprivileged([&] { return sampler.sampleMemory(); }); };
+    const MemorySnapshot good = memory();
+    ASSERT_EQ(good.pressure, MemoryPressure::warning);  // PSI: some avg10=12.40
+
+    // The share of memory available stands in for PSI: 42 % is normal.
+    breakFile("proc/pressure/memory", "full avg10=");
+    MemorySnapshot withoutPsi = good;
+    withoutPsi.pressure = MemoryPressure::normal;
+    EXPECT_EQ(memory(), withoutPsi);
+
+    // Of a broken meminfo at most MemTotal, when its line is whole, may be left.
+    breakFile("proc/meminfo", "Cached:");
+    MemorySnapshot broken = memory();
+    const std::uint64_t total = std::exchange(broken.total, 0);
+    EXPECT_EQ(broken, MemorySnapshot{});
+    EXPECT_TRUE(total == 0 || total == good.total) << total;
+    const std::uint64_t physical = unprivileged([&] { return facts.physicalMemory(); });
+    EXPECT_TRUE(physical == 0 || physical == good.total) << physical;
+
+    repair("proc/pressure/memory");
+    repair("proc/meminfo");
+    EXPECT_EQ(memory(), good);
+    EXPECT_EQ(unprivileged([&] { return facts.physicalMemory(); }), good.total);
+}
+
+// bash (1204) holds 2048 kB of its own in RAM (statm) and 1024 kB in swap (status).
+TEST_P(ReaderFaults, AProcessWithABrokenFileIsSkippedOrReadWithoutItThenReadWhole) {
+    using Source = LinuxProcessTable::FootprintSource;
+    struct Row {
+        const char* file;
+        const char* cutInside;
+        // Footprints in kB while the file is broken; nothing where the process is skipped.
+        std::optional<std::uint64_t> mixed;
+        std::optional<std::uint64_t> status;
+    };
+    // The default source takes only the swapped pages from status: without them, statm's share.
+    const Row rows[] = {{"stat", ") S ", std::nullopt, std::nullopt},
+                        {"statm", "", std::nullopt, 3072},
+                        {"status", "RssAnon:", 2048, std::nullopt}};
+    copyTree(tree_, "processes/desktop");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        LinuxProcessTable mixed(tree_.root());
+        LinuxProcessTable status(tree_.root(), {.footprint = Source::status});
+        const auto footprint = [](LinuxProcessTable& table) {
+            return unprivileged([&]() -> std::optional<std::uint64_t> {
+                EXPECT_TRUE(lists(listing(table), 1204));
+                EXPECT_TRUE(table.usage(1310));  // the pass goes on past it
+                const auto usage = table.usage(1204);
+                return usage ? std::optional(usage->physicalFootprint / 1024) : std::nullopt;
+            });
+        };
+        const std::string file = std::string("proc/1204/") + row.file;
+        breakFile(file, row.cutInside);
+        EXPECT_EQ(footprint(mixed), row.mixed);
+        EXPECT_EQ(footprint(status), row.status);
+
+        repair(file);
+        EXPECT_EQ(footprint(mixed), 3072U);
+        EXPECT_EQ(footprint(status), 3072U);
+    }
+}
+
+TEST_P(ReaderFaults, ABrokenCgroupClaimsNoApplicationUntilItReadsAgain) {
+    copyTree(tree_, "hosts/apps");
+    LinuxAppResolver resolver(tree_.root());
+    const auto appOf = [&] {
+        resolver.beginBatch();
+        const auto application = unprivileged([&] { return resolver.resolve(100); });
+        return application ? application->appId : std::string();
+    };
+    ASSERT_EQ(appOf(), "org.gnome.Nautilus");
+
+    breakFile("proc/100/cgroup", "Nautilus-");
+    EXPECT_EQ(appOf(), "");
+
+    repair("proc/100/cgroup");
+    EXPECT_EQ(appOf(), "org.gnome.Nautilus");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, ReaderFaults,
+                         ::testing::Values(FileFault::vanished, FileFault::denied,
+                                           FileFault::truncated, FileFault::binary,
+                                           FileFault::hugeNumbers),
+                         [](const auto& info) { return testing::faultName(info.param); });
+
+TEST(ProcessTableFaults, AProcessThatEndsAfterItIsListedIsSkippedThenForgottenUntilItReturns) {
+    TemporaryTree tree;
+    copyTree(tree, "processes/desktop");
+    LinuxProcessTable table(tree.root());
+    const int count = table.countProcesses();
+    // Gone after its stat line was read, before its footprint and path are.
+    std::filesystem::rename(tree / "proc/1204", tree / "ended");
+    std::vector<std::int32_t> identifiers(static_cast<std::size_t>(count));
+    identifiers.resize(static_cast<std::size_t>(table.listProcesses(identifiers)));
+    EXPECT_TRUE(lists(identifiers, 1204));
+    EXPECT_FALSE(table.usage(1204));
+    EXPECT_EQ(table.executablePath(1204), "");
+    EXPECT_TRUE(table.usage(1310));
+
+    EXPECT_FALSE(lists(listing(table), 1204));
+
+    std::filesystem::rename(tree / "ended", tree / "proc/1204");
+    EXPECT_TRUE(lists(listing(table), 1204));
+    EXPECT_EQ(table.usage(1204)->physicalFootprint, 3072U * 1024);
+}
+
+}  // namespace
+}  // namespace vantric
