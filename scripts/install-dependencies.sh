@@ -7,6 +7,8 @@ packages=(
     cmake
     ninja-build
     g++
+    clang
+    libclang-rt-14-dev
     nlohmann-json3-dev
     libgtest-dev
     libbenchmark-dev

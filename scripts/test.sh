@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs every test. The argument names the build:
-# default (release with debug info), asan (AddressSanitizer + UndefinedBehaviorSanitizer) or
-# tsan (ThreadSanitizer).
+# default (release with debug info), asan (AddressSanitizer + UndefinedBehaviorSanitizer), tsan
+# (ThreadSanitizer) or fuzz (the parsers' libFuzzer programs, built with Clang, a few seconds each).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
