@@ -21,6 +21,7 @@
 #include "platform/linux/pressure.hpp"
 #include "platform/linux/proc_stat.hpp"
 #include "platform/linux/processor_levels.hpp"
+#include "platform/linux/swaps.hpp"
 #include "platform/linux/text_fields.hpp"
 #include "platform/linux/zram.hpp"
 
@@ -125,6 +126,12 @@ void fuzzNumbers(std::string_view text) {
     static_cast<void>(parseZramMemoryUsed(text));
 }
 
+void fuzzSwaps(std::string_view text) {
+    if (const auto used = parseSwapsUsedKilobytes(text)) {
+        fuzzCheck(*used <= largestKilobytes, "the swap in use fits in bytes");
+    }
+}
+
 // The ids of the fixtures' cards, and the vendor and device of the input when it is a PCI id.
 void fuzzPciIds(std::string_view text) {
     const auto id = parsePciId(text);
@@ -152,5 +159,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzProcessorLists(text);
     fuzzNumbers(text);
     fuzzPciIds(text);
+    fuzzSwaps(text);
     return 0;
 }

@@ -13,6 +13,7 @@
 
 #include "platform/linux/proc_file.hpp"
 #include "platform/linux/process_stat.hpp"
+#include "platform/linux/swaps.hpp"
 
 namespace vantric {
 
@@ -82,7 +83,7 @@ LinuxProcessTable::LinuxProcessTable(const std::filesystem::path& root)
     : LinuxProcessTable(root, Options{}) {}
 
 LinuxProcessTable::LinuxProcessTable(const std::filesystem::path& root, const Options& options)
-    : proc_(root / "proc"), options_(options) {
+    : proc_(root / "proc"), options_(options), swaps_(proc_ / "swaps") {
     keptOpenLimit_ = options.keptOpenLimit ? *options.keptOpenLimit : raiseOpenFileLimit();
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pageSize > 0) {
@@ -126,6 +127,13 @@ int LinuxProcessTable::countProcesses() {
     ++pass_;
     listed_.clear();
     cursor_ = 0;
+    if (options_.footprint == FootprintSource::statmAndStatusSwap) {
+        // Every page a process has in swap holds a slot that the Used column counts. A tree
+        // without the file (an old fixture) may have swap in use.
+        const auto swaps = swaps_.read();
+        const auto swapUsed = swaps ? parseSwapsUsedKilobytes(*swaps) : std::nullopt;
+        nothingSwapped_ = swapUsed == std::uint64_t{0};
+    }
 
     while (true) {
         errno = 0;
@@ -230,7 +238,9 @@ std::optional<std::uint64_t> LinuxProcessTable::footprint(std::int32_t pid, Open
         return resident;
     }
     const bool due = (pass_ + static_cast<std::uint64_t>(pid)) % swapRefreshPasses == 0;
-    if (!files.swappedBytes || due) {
+    if (nothingSwapped_) {
+        files.swappedBytes = 0;
+    } else if (!files.swappedBytes || due) {
         int once = -1;
         // A status that cannot be read keeps the last amount; without one, it is tried again at
         // the next pass.

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/linux/proc_file.hpp"
 #include "platform/process_table.hpp"
 
 #include <dirent.h>
@@ -39,7 +40,10 @@ namespace vantric {
 //                          seen and then at every tenth pass (the processes take turns by
 //                          identifier). The default: what a process has in swap changes slowly,
 //                          so the sum is right to within what moved to or from swap in the last
-//                          ten seconds, for 0.6 to 0.8 times the floor.
+//                          ten seconds, for 0.6 to 0.8 times the floor. While /proc/swaps shows
+//                          no swap in use (a machine without swap, or one that has not needed
+//                          it), no process can have a page there, and status is not read at all:
+//                          the pass costs what statm alone does.
 // Path: the target of /proc/PID/exe, without the " (deleted)" the kernel appends once the file
 // has been replaced (a package upgrade), so the process keeps its application. Another user's
 // process has no readable link, and a kernel thread none at all: both give an empty path.
@@ -122,6 +126,8 @@ private:
     std::vector<Listed> listed_;
     std::size_t cursor_ = 0;  // where the next lookup in listed_ starts
     std::string buffer_;      // every read of a pass goes through it
+    ProcFile swaps_;
+    bool nothingSwapped_ = false;  // as /proc/swaps said at the start of this pass
     std::uint64_t pageSize_ = 4096;
 };
 

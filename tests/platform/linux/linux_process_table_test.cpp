@@ -102,6 +102,26 @@ TEST(LinuxProcessTable, RereadsWhatAProcessHasInSwapEveryTenPasses) {
     EXPECT_EQ(footprints.back(), 6144U);
 }
 
+// No page can be in swap while no area holds one: status is left unread until one does.
+TEST(LinuxProcessTable, CountsSwapOnlyWhileSomeIsInUse) {
+    TemporaryTree tree;
+    copyDesktop(tree);
+    const std::string header = "Filename\tType\tSize\tUsed\tPriority\n";
+    testing::writeFile(tree / "proc/swaps", header + "/dev/zram0 partition 8388604 0 100\n");
+    LinuxProcessTable table(tree.root());
+    listing(table);
+    // bash's status says 1024 kB swapped out, which no swap area agrees with.
+    EXPECT_EQ(table.usage(1204)->physicalFootprint, 2048U * 1024);
+
+    testing::writeFile(tree / "proc/swaps", header + "/dev/zram0 partition 8388604 1024 100\n");
+    std::vector<std::uint64_t> footprints;
+    for (int pass = 0; pass < 10; ++pass) {
+        listing(table);
+        footprints.push_back(table.usage(1204)->physicalFootprint / 1024);
+    }
+    EXPECT_EQ(footprints.back(), 3072U);
+}
+
 TEST(LinuxProcessTable, SeesProcessesGoAndIdentifiersComeBackAsNewProcesses) {
     TemporaryTree tree;
     copyDesktop(tree);
