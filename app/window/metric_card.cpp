@@ -88,6 +88,12 @@ MetricCard::MetricCard(const QString& title, const QString& systemImage, QWidget
 }
 
 void MetricCard::setColor(const QColor& color) {
+    // The pages set the colour at every reading, and it seldom changes: tinting the symbol again
+    // would parse and draw its SVG each time. A symbol drawn for another pixel ratio (the window
+    // has moved to another screen) is still drawn again.
+    if (color == color_ && icon_->pixmap().devicePixelRatio() == devicePixelRatioF()) {
+        return;
+    }
     color_ = color;
     updateColors();
 }

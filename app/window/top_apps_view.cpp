@@ -134,32 +134,47 @@ QWidget* TopAppsView::buildColumnHeader() {
 
 void TopAppsView::refresh() {
     const std::vector<AppUsage> shown = rows(apps_, sort_, limit_);
-    const bool sameOrder =
-        std::equal(shown.begin(), shown.end(), slots_.begin(), slots_.end(),
-                   [](const AppUsage& app, const Slot& slot) { return app.id == slot.id; });
     std::unordered_map<std::string, Slot> previous;
     for (const Slot& slot : slots_) {
         previous.emplace(slot.id, slot);
     }
-    QWidget* content = rowsLayout_->parentWidget();
-    std::vector<Slot> next;
-    next.reserve(shown.size());
-    for (const AppUsage& app : shown) {
-        if (const auto found = previous.find(app.id); found != previous.end()) {
-            next.push_back(found->second);
+    std::vector<Slot> next(shown.size());
+    std::vector<std::size_t> entering;
+    for (std::size_t index = 0; index < shown.size(); ++index) {
+        if (const auto found = previous.find(shown[index].id); found != previous.end()) {
+            next[index] = found->second;
             previous.erase(found);
+        } else {
+            entering.push_back(index);
+        }
+    }
+    // An app new to the list takes over the row of one that has left it. A new row widget would
+    // be shown by a queued call, and showing a widget lays out every layout above it at once,
+    // the whole page included, before the rows know their new sizes.
+    QWidget* content = rowsLayout_->parentWidget();
+    auto spare = previous.begin();
+    for (const std::size_t index : entering) {
+        if (spare != previous.end()) {
+            next[index] = spare->second;
+            spare = previous.erase(spare);
         } else {
             auto* line = new QWidget(content);
             line->setFixedHeight(1);
             line->setAutoFillBackground(true);
             colorDivider(*line);
-            next.push_back({.id = app.id, .divider = line, .row = new AppRow(content)});
+            next[index] = {.divider = line, .row = new AppRow(content)};
         }
-        next.back().row->setApp(app, sort_);
+        next[index].id = shown[index].id;
     }
+    // By widget: a row that has taken over another's place needs no new place in the layout.
+    const bool sameOrder = std::equal(next.begin(), next.end(), slots_.begin(), slots_.end(),
+                                      [](const Slot& a, const Slot& b) { return a.row == b.row; });
     for (const auto& [id, slot] : previous) {
         delete slot.divider;
         delete slot.row;
+    }
+    for (std::size_t index = 0; index < shown.size(); ++index) {
+        next[index].row->setApp(shown[index], sort_);
     }
     if (!sameOrder) {
         for (const Slot& slot : next) {

@@ -26,19 +26,26 @@ QColor withOpacity(const QColor& color, double opacity) {
 
 RingGauge::RingGauge(QWidget* parent) : QWidget(parent) {}
 
+// The setters are called at every reading with mostly the same values; only a change repaints.
 void RingGauge::setFraction(double fraction) {
-    fraction_ = fraction;
-    update();
+    if (fraction != fraction_) {
+        fraction_ = fraction;
+        update();
+    }
 }
 
 void RingGauge::setColor(const QColor& color) {
-    color_ = color;
-    update();
+    if (color != color_) {
+        color_ = color;
+        update();
+    }
 }
 
 void RingGauge::setLineWidth(double lineWidth) {
-    lineWidth_ = lineWidth;
-    update();
+    if (lineWidth != lineWidth_) {
+        lineWidth_ = lineWidth;
+        update();
+    }
 }
 
 void RingGauge::paint(QPainter& painter, const QRectF& rect, double fraction, const QColor& color,

@@ -46,19 +46,27 @@ QPainterPath SparklineShape::path(const QRectF& rect) const {
 
 Sparkline::Sparkline(QWidget* parent) : QWidget(parent) {}
 
+// The setters are called at every reading; a history that has stopped moving (a full one of an
+// idle graphics card) and an unchanged colour leave the picture as it is and repaint nothing.
 void Sparkline::setPoints(std::vector<SparkPoint> points) {
-    points_ = std::move(points);
-    update();
+    if (points != points_) {
+        points_ = std::move(points);
+        update();
+    }
 }
 
 void Sparkline::setColor(const QColor& color) {
-    color_ = color;
-    update();
+    if (color != color_) {
+        color_ = color;
+        update();
+    }
 }
 
 void Sparkline::setLineWidth(double lineWidth) {
-    lineWidth_ = lineWidth;
-    update();
+    if (lineWidth != lineWidth_) {
+        lineWidth_ = lineWidth;
+        update();
+    }
 }
 
 void Sparkline::paint(QPainter& painter, const QRectF& rect, const std::vector<SparkPoint>& points,

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/window/big_stat.hpp"
+#include "app/window/card_background.hpp"
 #include "app/window/detail_row.hpp"
 #include "app/window/metric_card.hpp"
 #include "app/window/section_card.hpp"
@@ -124,6 +125,29 @@ TEST(MetricCardTest, ReusesItsDetailRowsAndDropsTheSurplus) {
     card.setDetails({{.label = QStringLiteral("Model"), .value = QStringLiteral("iGPU")}});
     EXPECT_EQ(card.findChildren<DetailRow*>().size(), 1);
     EXPECT_EQ(card.details().size(), 1U);
+}
+
+// A repaint of part of a card, inside the padding, along an edge or over a corner, leaves the
+// pixels that drawing the whole card gives.
+TEST(CardSurfaceTest, RepaintsAnyPartAsDrawingTheWholeCardWould) {
+    CardSurface card;
+    card.resize(200, 120);
+    const QImage whole = card.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRect parts[] = {
+        {40, 30, 60, 20}, {0, 40, 4, 20}, {60, 117, 30, 3}, {0, 0, 20, 20}, {185, 105, 15, 15}};
+    for (const QRect& part : parts) {
+        QImage repainted(card.size(), QImage::Format_ARGB32);
+        repainted.fill(Qt::magenta);
+        card.render(&repainted, part.topLeft(), QRegion(part));
+        int differing = 0;
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            for (int x = part.left(); x <= part.right(); ++x) {
+                differing += repainted.pixel(x, y) != whole.pixel(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differing, 0) << part.x() << "," << part.y() << " " << part.width() << "x"
+                                << part.height();
+    }
 }
 
 TEST(SectionCardTest, HasNoEmptyLineWithoutASubtitle) {
