@@ -13,9 +13,6 @@ namespace {
 // fewer, and the first four have always been there.
 constexpr std::size_t knownCounters = 10;
 constexpr std::size_t requiredCounters = 4;
-// 2^58 ticks are 90 million years at the kernel's 100 per second: more is garbage. Refusing it
-// keeps the sums below, and the sampler's sums of those, from wrapping.
-constexpr std::uint64_t largestTicks = std::uint64_t{1} << 58;
 
 std::optional<ProcessorTicks> parseProcessorLine(std::string_view line) {
     std::string_view rest = line;

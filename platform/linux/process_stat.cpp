@@ -57,6 +57,9 @@ std::optional<ProcessStat> parseProcessStat(std::string_view text) {
         case systemField: stat.systemTicks = *value; break;
         default: stat.startTicks = *value; break;
         }
+        if (field != flagsField && *value > largestTicks) {
+            return std::nullopt;
+        }
     }
     return stat;
 }

@@ -20,7 +20,8 @@ struct ProcessStat {
 
 // One line of /proc/PID/stat. The name is whatever the process set (up to 15 bytes, spaces and
 // parentheses included), so it runs from the first '(' to the last ')' and the numbered fields
-// are counted after that. Nothing when the line is cut short or a field used is not a number.
+// are counted after that. Nothing when the line is cut short or a field used is not a number, or
+// a time beyond 2^58 ticks (garbage).
 std::optional<ProcessStat> parseProcessStat(std::string_view text);
 
 // /proc/PID/statm -> resident minus shared pages: the resident memory that is the process's own

@@ -14,6 +14,11 @@ namespace vantric {
 // counts from wrapping once it is counted in bytes (times 1024), as the readers of the counts do.
 inline constexpr std::uint64_t largestKilobytes = std::uint64_t{1} << 50;
 
+// The largest count of clock ticks that a line of /proc may hold. 2^58 ticks are 90 million years
+// at the kernel's 100 a second: more is garbage. Refusing it keeps the sums of processor times,
+// and their conversion to other units, from wrapping.
+inline constexpr std::uint64_t largestTicks = std::uint64_t{1} << 58;
+
 // The next run of non-blank characters, consumed from rest; empty at the end.
 inline std::string_view nextToken(std::string_view& rest) {
     const std::size_t start = rest.find_first_not_of(" \t");

@@ -47,6 +47,8 @@ TEST(ProcessStat, RejectsLinesCutShortOrWithBadFields) {
              whole.substr(0, whole.find(" 421714")) + "\n",  // ends before starttime
              std::string("18853 bash S 1 2 3 0 -1 0 0 0 0 0 1 1 0 0 20 0 1 0 5 0 0\n"),
              std::string("1 (x) S 1 2 3 0 -1 0 0 0 0 0 -1 1 0 0 20 0 1 0 5 0 0\n"),
+             std::string(
+                 "1 (x) S 1 2 3 0 -1 0 0 0 0 0 18446744073709551615 1 0 0 20 0 1 0 5 0 0\n"),
              std::string("1 (x) S 1 2 3 0 -1 99999999999 0 0 0 0 1 1 0 0 20 0 1 0 5 0 0\n"),
          }) {
         EXPECT_FALSE(parseProcessStat(bad)) << bad;
