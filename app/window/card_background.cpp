@@ -2,10 +2,10 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRegion>
 
 #include "app/window/text_styles.hpp"
+#include "widgets/views/rounded_panel.hpp"
 
 namespace vantric {
 namespace {
@@ -29,21 +29,13 @@ QRegion plainInterior(const QRect& rect) {
 }  // namespace
 
 void paintCardBackground(QPainter& painter, const QRectF& rect, const QPalette& palette) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(rect, cornerRadius, cornerRadius);
-    painter.fillPath(shape, palette.color(QPalette::Base));
-    // A stroke runs centred on its path: inset by half the width so the whole line lies inside
-    // the filled shape and two cards side by side never overlap their edges.
-    const double inset = borderWidth / 2;
-    QPainterPath border;
-    border.addRoundedRect(rect.adjusted(inset, inset, -inset, -inset), cornerRadius - inset,
-                          cornerRadius - inset);
-    QColor borderColor = TextStyle::primaryText(palette);
-    borderColor.setAlphaF(borderColor.alphaF() * borderOpacity);
-    painter.strokePath(border, QPen(borderColor, borderWidth));
-    painter.restore();
+    QColor edge = TextStyle::primaryText(palette);
+    edge.setAlphaF(edge.alphaF() * borderOpacity);
+    paintRoundedPanel(painter, rect,
+                      {.cornerRadius = cornerRadius,
+                       .fill = palette.color(QPalette::Base),
+                       .edge = edge,
+                       .edgeWidth = borderWidth});
 }
 
 CardSurface::CardSurface(QWidget* parent) : QWidget(parent) {}

@@ -6,11 +6,11 @@
 #include <QEvent>
 #include <QLocale>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRegularExpression>
 
 #include "widgets/views/locale_symbols.hpp"
 #include "widgets/views/ring_gauge.hpp"
+#include "widgets/views/rounded_panel.hpp"
 #include "widgets/views/sparkline.hpp"
 #include "widgets/views/symbol_icons.hpp"
 #include "widgets/views/widget_layout.hpp"
@@ -104,19 +104,11 @@ void paintVitalsWidget(QPainter& painter, const QRectF& rect, VitalsWidgetKind k
 }
 
 void paintWidgetBackground(QPainter& painter, const QRectF& rect, const QPalette& palette) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(rect, cornerRadius, cornerRadius);
-    painter.fillPath(card, palette.color(QPalette::Window));
-    // Stroked half a pixel inside the edge, so the whole 1 px line lies within the card.
-    QColor border = palette.color(QPalette::WindowText);
-    border.setAlphaF(border.alphaF() * borderOpacity);
-    painter.setPen(QPen(border, 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,
-                            cornerRadius - 0.5);
-    painter.restore();
+    QColor edge = palette.color(QPalette::WindowText);
+    edge.setAlphaF(edge.alphaF() * borderOpacity);
+    paintRoundedPanel(
+        painter, rect,
+        {.cornerRadius = cornerRadius, .fill = palette.color(QPalette::Window), .edge = edge});
 }
 
 VitalsWidgetView::VitalsWidgetView(VitalsWidgetKind kind, QWidget* parent)
