@@ -9,6 +9,7 @@
 
 #include "fuzz/fuzz_check.hpp"
 #include "platform/linux/app_identity.hpp"
+#include "platform/linux/process_name.hpp"
 #include "platform/linux/process_roles.hpp"
 #include "platform/linux/process_stat.hpp"
 #include "platform/linux/text_fields.hpp"
@@ -19,6 +20,11 @@ namespace {
 void fuzzStat(std::string_view text) {
     if (const auto stat = parseProcessStat(text)) {
         fuzzCheck(isViewInto(stat->name, text), "the name is a view into the stat line");
+        // The stat line stands in for a command line: a name is only ever completed.
+        if (const auto whole = uncutName(stat->name, firstArgument(text))) {
+            fuzzCheck(whole->size() > longestComm && whole->starts_with(stat->name),
+                      "a completed name continues the kernel's");
+        }
     }
     if (const auto lineage = parseProcessLineage(text)) {
         fuzzCheck(isViewInto(lineage->name, text), "the name is a view into the stat line");

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "platform/linux/proc_file.hpp"
+#include "platform/linux/process_name.hpp"
 #include "platform/linux/process_stat.hpp"
 #include "platform/linux/swaps.hpp"
 
@@ -271,7 +272,24 @@ std::string LinuxProcessTable::executablePath(std::int32_t pid) {
 
 std::string LinuxProcessTable::shortName(std::int32_t pid) {
     const Listed* process = find(pid);
-    return process != nullptr ? process->name : std::string();
+    if (process == nullptr) {
+        return {};
+    }
+    if (process->name.size() < longestComm) {
+        return process->name;
+    }
+    // Asked once per new process, and only names the kernel may have cut cost a read here.
+    std::string comm = process->name;
+    if (auto whole = uncutName(comm, executablePath(pid))) {
+        return std::move(*whole);
+    }
+    int once = -1;
+    if (const auto commandLine = read(once, pid, "cmdline", false)) {
+        if (auto whole = uncutName(comm, firstArgument(*commandLine))) {
+            return std::move(*whole);
+        }
+    }
+    return comm;
 }
 
 std::string LinuxProcessTable::bundleDisplayName(std::string_view bundlePath) {

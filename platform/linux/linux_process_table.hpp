@@ -48,6 +48,9 @@ namespace vantric {
 // has been replaced (a package upgrade), so the process keeps its application. Another user's
 // process has no readable link, and a kernel thread none at all: both give an empty path.
 // Short name: comm, as the stat line of the same pass carries it, so it costs no read of its own.
+// The kernel cuts comm at 15 bytes; a name of that length is completed from the executable's file
+// name, else from argv[0] (/proc/PID/cmdline), when either continues it (see uncutName). The usage
+// keeps comm itself, which is what tells a process that called exec.
 // Bundle display name: the folder's own name.
 //
 // Cost: the descriptors of each process's stat and footprint files stay open between passes and

@@ -263,8 +263,8 @@ TEST(ProcessSamplerOnLinux, GroupsAFixtureMachineIntoApplications) {
     ProcessSampler sampler(
         std::make_unique<LinuxProcessTable>(testing::fixturePath("processes/desktop")));
     const ProcessSample sample = sampler.sample();
-    EXPECT_EQ(sample.processCount, 10);
-    EXPECT_EQ(sample.readableProcessCount, 9);
+    EXPECT_EQ(sample.processCount, 13);
+    EXPECT_EQ(sample.readableProcessCount, 12);
     const auto row = [&](const std::string& id) {
         const auto found = std::find_if(sample.apps.begin(), sample.apps.end(),
                                         [&](const AppUsage& app) { return app.id == id; });
@@ -276,7 +276,10 @@ TEST(ProcessSamplerOnLinux, GroupsAFixtureMachineIntoApplications) {
     EXPECT_EQ(row("process:bash").processCount, 2);
     EXPECT_EQ(row("process:systemd").processCount, 1);  // no readable path: its short name
     EXPECT_EQ(row("process:Web (Content) x").processCount, 1);
-    EXPECT_EQ(sample.apps.size(), 7U);
+    // Both read "xdg-desktop-por" in the kernel's 15 bytes.
+    EXPECT_EQ(row("process:xdg-desktop-portal-gnome").processCount, 1);
+    EXPECT_EQ(row("process:xdg-desktop-portal-gtk").name, "xdg-desktop-portal-gtk");
+    EXPECT_EQ(sample.apps.size(), 10U);
 }
 
 TEST(ProcessSamplerOnLinux, AScopesRowSumsItsProcessesRatherThanTakingTheCgroupsFigures) {

@@ -37,8 +37,8 @@ void copyDesktop(const TemporaryTree& tree) {
 TEST(LinuxProcessTable, ListsProcessesButNotKernelThreadsOrOtherEntries) {
     LinuxProcessTable table(desktop);
     // Not 2 and 95 (kernel threads), 0, +7, sys or uptime; 3004 is listed though unreadable.
-    EXPECT_EQ(listing(table),
-              (std::vector<std::int32_t>{1, 1204, 1310, 2001, 2002, 2100, 3001, 3002, 3003, 3004}));
+    EXPECT_EQ(listing(table), (std::vector<std::int32_t>{1, 1204, 1310, 2001, 2002, 2003, 2004,
+                                                         2005, 2100, 3001, 3002, 3003, 3004}));
     EXPECT_FALSE(table.usage(3004));
     EXPECT_FALSE(table.usage(2));
     EXPECT_FALSE(table.usage(4242));
@@ -53,7 +53,13 @@ TEST(LinuxProcessTable, ReadsTimesNamesAndPathsOfEachProcess) {
     EXPECT_EQ(bash->systemTime, 100U);
     EXPECT_EQ(bash->startTime, 5000U);
     EXPECT_EQ(bash->shortName, "bash");
+    // Names the kernel cut at 15 bytes, completed from the executable or else from argv[0]
+    // (x-terminal-emulator, a link to xfce4-terminal); a name of the program's own is kept.
     EXPECT_EQ(table.shortName(1310), "Web (Content) x");
+    EXPECT_EQ(table.shortName(2003), "xdg-desktop-portal-gnome");
+    EXPECT_EQ(table.shortName(2004), "xdg-desktop-portal-gtk");
+    EXPECT_EQ(table.shortName(2005), "x-terminal-emulator");
+    EXPECT_EQ(table.usage(2003)->shortName, "xdg-desktop-por");
     EXPECT_EQ(table.executablePath(1204), "/usr/bin/bash");
     EXPECT_EQ(table.executablePath(3002), "/usr/lib/firefox/firefox");  // replaced on disk
     EXPECT_EQ(table.executablePath(1), "");                             // another user's
