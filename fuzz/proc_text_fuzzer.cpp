@@ -23,6 +23,7 @@
 #include "platform/linux/processor_levels.hpp"
 #include "platform/linux/swaps.hpp"
 #include "platform/linux/text_fields.hpp"
+#include "platform/linux/zoneinfo.hpp"
 #include "platform/linux/zram.hpp"
 
 namespace vantric {
@@ -42,14 +43,14 @@ void fuzzProcStat(std::string_view text) {
 
 // What the host does with meminfo: kB to bytes, and the mapping to the sampler's page counts,
 // which it multiplies by the page size.
-void fuzzMeminfo(std::string_view text, std::uint64_t zramBytes) {
+void fuzzMeminfo(std::string_view text, std::uint64_t zramBytes, std::uint64_t perCpuFreeBytes) {
     const Meminfo info = parseMeminfo(text);
     for (const auto& line : {info.memTotal, info.memFree, info.memAvailable, info.buffers,
                              info.cached, info.anonPages, info.shmem, info.kReclaimable,
                              info.sReclaimable, info.swapTotal, info.swapFree, info.zswap}) {
         fuzzCheck(!line || *line <= largestCount / 1024, "a meminfo line fits in bytes");
     }
-    if (const auto pages = vmPageCountsFromMeminfo(info, zramBytes)) {
+    if (const auto pages = vmPageCountsFromMeminfo(info, zramBytes, perCpuFreeBytes)) {
         for (const std::uint64_t count : {pages->wired, pages->purgeable, pages->compressor,
                                           pages->external, pages->internal}) {
             fuzzCheck(count <= largestCount / pages->pageSize, "a page count fits in bytes");
@@ -61,6 +62,13 @@ void fuzzMeminfo(std::string_view text, std::uint64_t zramBytes) {
         fuzzCheck(swap->used <= swap->total, "swap in use is within the total");
     }
     static_cast<void>(pressureLevelFromAvailable(info));
+}
+
+// The per-CPU free pages, in bytes at the largest page size Linux has (64 KiB).
+std::uint64_t fuzzZoneinfo(std::string_view text) {
+    const auto pages = parsePerCpuFreePages(text);
+    fuzzCheck(!pages || *pages <= largestCount / 65536, "the per-CPU free pages fit in bytes");
+    return pages.value_or(0) * 65536;
 }
 
 void fuzzPressure(std::string_view text) {
@@ -153,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace vantric;
     const std::string_view text = fuzzText(data, size);
     fuzzProcStat(text);
-    fuzzMeminfo(text, parseZramMemoryUsed(text).value_or(0));
+    fuzzMeminfo(text, parseZramMemoryUsed(text).value_or(0), fuzzZoneinfo(text));
     fuzzPressure(text);
     fuzzCpuinfo(text);
     fuzzProcessorLists(text);

@@ -1,18 +1,30 @@
 #include "platform/linux/linux_host.hpp"
 
+#include <algorithm>
+
+#include <unistd.h>
+
 #include "platform/linux/meminfo.hpp"
 #include "platform/linux/memory_mapping.hpp"
 #include "platform/linux/pressure.hpp"
 #include "platform/linux/proc_stat.hpp"
+#include "platform/linux/zoneinfo.hpp"
 
 namespace vantric {
+
+std::uint64_t LinuxHost::systemPageSize() {
+    const long size = sysconf(_SC_PAGESIZE);
+    return size > 0 ? static_cast<std::uint64_t>(size) : 4096;
+}
 
 LinuxHost::LinuxHost(const std::filesystem::path& root) : LinuxHost(root, Options{}) {}
 
 LinuxHost::LinuxHost(const std::filesystem::path& root, const Options& options)
     : stat_(root / "proc/stat"),
       meminfo_(root / "proc/meminfo"),
+      zoneinfo_(root / "proc/zoneinfo"),
       pressure_(root / "proc/pressure/memory"),
+      pageSize_(options.pageSize),
       zram_(root, options.deviceRescan),
       nvml_(options.nvmlLibrary),
       drm_(root, options.deviceRescan) {}
@@ -25,15 +37,17 @@ std::vector<ProcessorTicks> LinuxHost::processorTicks() {
 MemoryCounters LinuxHost::memoryCounters() {
     const auto text = meminfo_.read();
     const Meminfo info = text ? parseMeminfo(*text) : Meminfo{};
+    // Straight after meminfo, so that the two files are read as close to one instant as can be.
+    const auto zones = zoneinfo_.read();
+    const std::uint64_t perCpuFreePages = zones ? parsePerCpuFreePages(*zones).value_or(0) : 0;
 
-    std::optional<std::int32_t> pressureLevel;
+    // The raw levels 1, 2 and 4 grow with the pressure, so the worse level is the larger.
+    std::optional<std::int32_t> pressureLevel = pressureLevelFromAvailable(info);
     if (const auto psi = pressure_.read()) {
         if (const auto stall = parsePressure(*psi)) {
-            pressureLevel = pressureLevelFromStall(*stall);
+            pressureLevel =
+                std::max(pressureLevel.value_or(pressureNormal), pressureLevelFromStall(*stall));
         }
-    }
-    if (!pressureLevel) {
-        pressureLevel = pressureLevelFromAvailable(info);
     }
 
     // A zram device turned into swap changes SwapTotal: list the devices again at once rather
@@ -45,7 +59,7 @@ MemoryCounters LinuxHost::memoryCounters() {
 
     return MemoryCounters{
         .physicalMemory = info.memTotal.value_or(0) * 1024,
-        .pages = vmPageCountsFromMeminfo(info, zram_.memoryUsed()),
+        .pages = vmPageCountsFromMeminfo(info, zram_.memoryUsed(), perCpuFreePages * pageSize_),
         .swap = swapUsageFromMeminfo(info),
         .pressureLevel = pressureLevel,
     };

@@ -13,12 +13,13 @@ std::uint64_t minus(std::uint64_t a, std::uint64_t b) {
 }  // namespace
 
 std::optional<VMPageCounts> vmPageCountsFromMeminfo(const Meminfo& info,
-                                                    std::uint64_t compressedBytes) {
+                                                    std::uint64_t compressedBytes,
+                                                    std::uint64_t perCpuFreeBytes) {
     if (!info.memTotal || !info.memFree || !info.buffers || !info.cached || !info.anonPages ||
         !info.shmem) {
         return std::nullopt;
     }
-    const std::uint64_t allocated = minus(*info.memTotal, *info.memFree);
+    const std::uint64_t allocated = minus(*info.memTotal, *info.memFree + perCpuFreeBytes / 1024);
     const std::uint64_t reclaimableKernel =
         info.kReclaimable.value_or(info.sReclaimable.value_or(0));
     const std::uint64_t cache =

@@ -35,9 +35,14 @@ inline constexpr std::int32_t pressureCritical = 4;
 //   normal   (1) otherwise. Short bursts at start-up or during a file copy stay below both.
 std::int32_t pressureLevelFromStall(const PressureStall& stall);
 
-// Where PSI is absent (kernels before 4.20, or booted with psi=0) or unreadable, the share of
-// memory that is still available stands in:
-//   critical (4) below 5 % of MemTotal available, warning (2) below 15 %, normal (1) otherwise.
+// The share of memory that is still available -> raw level. It sees what stalls cannot yet: a
+// machine without swap whose memory is nearly all taken stalls only at the very end, when the
+// kernel is already out of memory. It also stands alone where PSI is absent (kernels before 4.20,
+// or booted with psi=0) or unreadable.
+//   critical (4) below 5 % of MemTotal available: the next large allocation meets the OOM killer
+//                or heavy swapping (earlyoom's default kill line is 10 % with swap also short);
+//   warning  (2) below 15 %: the page cache is nearly gone, files are read again from disk;
+//   normal   (1) otherwise.
 // Absent when MemAvailable or MemTotal is missing, or MemTotal is 0.
 std::optional<std::int32_t> pressureLevelFromAvailable(const Meminfo& info);
 

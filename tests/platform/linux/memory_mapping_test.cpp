@@ -13,29 +13,30 @@ constexpr std::uint64_t kilobyte = 1024;
 
 TEST(MemoryMapping, EachClassComesFromItsLines) {
     // MemTotal 16234472, MemFree 2103420, Buffers 312004, Cached 5120332, AnonPages 6120800,
-    // Shmem 1023400, KReclaimable 402112 kB; zram0 holds 627048448 bytes.
+    // Shmem 1023400, KReclaimable 402112 kB; zram0 holds 627048448 bytes, and the per-CPU lists
+    // 100000 free pages of 4 KiB.
     const auto laptop = vmPageCountsFromMeminfo(
-        parseMeminfo(readFixture("hosts/laptop-zram/proc/meminfo")), 627048448);
+        parseMeminfo(readFixture("hosts/laptop-zram/proc/meminfo")), 627048448, 100000 * 4096);
     ASSERT_TRUE(laptop);
     EXPECT_EQ(laptop->internal, 6120800U + 1023400U);
     EXPECT_EQ(laptop->external, 312004U + (5120332U - 1023400U) + 402112U);
     EXPECT_EQ(laptop->compressor * kilobyte, 627048448U);
-    EXPECT_EQ(laptop->wired, 14131052U - 7144200U - 4811048U - 612352U);
+    EXPECT_EQ(laptop->wired, 14131052U - 400000U - 7144200U - 4811048U - 612352U);
     EXPECT_EQ(laptop->purgeable, 0U);
     EXPECT_EQ(laptop->pageSize, kilobyte);
 
     const Meminfo server = parseMeminfo(readFixture("hosts/server128/proc/meminfo"));
-    EXPECT_EQ(vmPageCountsFromMeminfo(server, 0)->compressor, *server.zswap);
+    EXPECT_EQ(vmPageCountsFromMeminfo(server, 0, 0)->compressor, *server.zswap);
     // Before KReclaimable, the reclaimable slab stands for it.
     const auto old =
-        vmPageCountsFromMeminfo(parseMeminfo(readFixture("hosts/old-kernel/proc/meminfo")), 0);
+        vmPageCountsFromMeminfo(parseMeminfo(readFixture("hosts/old-kernel/proc/meminfo")), 0, 0);
     EXPECT_EQ(old->external, 120400U + (1402300U - 60400U) + 120300U);
 }
 
 TEST(MemoryMapping, MissingOrDisagreeingLines) {
     Meminfo info = parseMeminfo(readFixture("hosts/this-machine/proc/meminfo"));
     info.anonPages.reset();
-    EXPECT_FALSE(vmPageCountsFromMeminfo(info, 0));
+    EXPECT_FALSE(vmPageCountsFromMeminfo(info, 0, 0));
 
     // Lines read at different instants: anonymous memory above what is allocated.
     const auto held = vmPageCountsFromMeminfo({.memTotal = 1000,
@@ -44,7 +45,7 @@ TEST(MemoryMapping, MissingOrDisagreeingLines) {
                                                .cached = 50,
                                                .anonPages = 500,
                                                .shmem = 10},
-                                              300 * kilobyte);
+                                              300 * kilobyte, 0);
     ASSERT_TRUE(held);
     EXPECT_EQ(held->internal, 400U);
     EXPECT_EQ(held->compressor + held->wired, 0U);
