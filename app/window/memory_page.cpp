@@ -26,8 +26,9 @@ const char* const countingNote =
     "their used figure is lower by that amount. Wired is kernel memory that cannot be paged out. "
     "Cached files are the page cache and the kernel caches that Linux reclaims when apps need "
     "memory; with free memory they come to a little more than what free calls available, which "
-    "holds back the kernel's reserves. Installed is the memory Linux manages, a little less than "
-    "the memory modules hold.";
+    "holds back the kernel's reserves. Installed is what the memory modules hold; Linux manages a "
+    "little less, as the firmware and the kernel keep some for themselves, and the shares above "
+    "are of what it manages.";
 
 }  // namespace
 
@@ -64,7 +65,7 @@ void MemoryPage::refresh() {
     };
     showBytes(figures_->stat(0), memoryInUse(memory), 2);
     figures_->stat(0).setColor(pressureColor);
-    showBytes(figures_->stat(1), memory.total, 0);
+    showBytes(figures_->stat(1), store().info().memory, 0);
     figures_->stat(2).setValue(fromUtf8(std::string(displayLabel(memory.pressure))));
     figures_->stat(2).setColor(pressureColor);
     showBytes(figures_->stat(3), memory.swapUsed, 2);

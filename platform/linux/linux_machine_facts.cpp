@@ -9,6 +9,7 @@
 #include "platform/linux/cpuinfo.hpp"
 #include "platform/linux/file_text.hpp"
 #include "platform/linux/meminfo.hpp"
+#include "platform/linux/memory_blocks.hpp"
 #include "platform/linux/nvml_accelerators.hpp"
 #include "platform/linux/os_release.hpp"
 #include "platform/linux/processor_levels.hpp"
@@ -83,6 +84,9 @@ PerformanceLevelCounts LinuxMachineFacts::performanceLevels() {
 }
 
 std::uint64_t LinuxMachineFacts::physicalMemory() {
+    if (const auto installed = readOnlineMemory(root_ / "sys/devices/system/memory")) {
+        return *installed;
+    }
     const auto text = readFileText(root_ / "proc/meminfo");
     return text ? parseMeminfo(*text).memTotal.value_or(0) * 1024 : 0;
 }

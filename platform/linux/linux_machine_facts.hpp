@@ -22,8 +22,10 @@ namespace vantric {
 // | performance levels     | see readProcessorLevels: level 0 the P cores, or on ARM every
 // |                        | processor above the lowest capacity; level 1 the E cores, or the
 // |                        | processors of the lowest capacity
-// | physical memory        | MemTotal of /proc/meminfo: the RAM the kernel manages, a little
-// |                        | less than is installed (firmware reservations, the kernel image)
+// | physical memory        | the installed memory: the online memory blocks of
+// |                        | /sys/devices/system/memory (see readOnlineMemory), as lsmem
+// |                        | counts them; else MemTotal of /proc/meminfo, the RAM the kernel
+// |                        | manages, a little less (firmware reservations, the kernel image)
 // | first accelerator      | in LinuxHost's order: the first NVML device (its name and core
 // |                        | count), else the first DRM card with a busy percentage (named
 // |                        | from pci.ids, no core count)

@@ -30,7 +30,8 @@ void copyTree(const TemporaryTree& tree, const char* fixture) {
 
 SystemSampler samplerFor(const std::filesystem::path& root) {
     return SystemSampler(std::make_unique<LinuxHost>(
-        root, LinuxHost::Options{.nvmlLibrary = "", .deviceRescan = std::chrono::seconds(0)}));
+        root, LinuxHost::Options{
+                  .nvmlLibrary = "", .deviceRescan = std::chrono::seconds(0), .pageSize = 4096}));
 }
 
 std::vector<std::int32_t> listing(LinuxProcessTable& table) {
@@ -124,6 +125,31 @@ TEST_P(ReaderFaults, MemoryKeepsOnlyWhatTheKernelWroteWholeThenReadsAgain) {
     repair("proc/meminfo");
     EXPECT_EQ(memory(), good);
     EXPECT_EQ(unprivileged([&] { return facts.physicalMemory(); }), good.total);
+
+    // Two online blocks of 128 MiB are the installed memory; a broken size gives MemTotal again.
+    testing::writeFile(tree_ / "sys/devices/system/memory/block_size_bytes", "8000000\n");
+    for (const char* block : {"memory0", "memory1"}) {
+        testing::writeFile(tree_ / "sys/devices/system/memory" / block / "state", "online\n");
+    }
+    EXPECT_EQ(unprivileged([&] { return facts.physicalMemory(); }), 2 * 128 * 1024 * 1024U);
+    breakFile("sys/devices/system/memory/block_size_bytes");
+    EXPECT_EQ(unprivileged([&] { return facts.physicalMemory(); }), good.total);
+}
+
+// The per-CPU lists hold 52495 free pages (205 MiB); without them, they count as allocated (wired).
+TEST_P(ReaderFaults, ABrokenZoneinfoCountsNoPerCpuFreePagesThenReadsAgain) {
+    copyTree(tree_, "hosts/page-churn-high");
+    SystemSampler sampler = samplerFor(tree_.root());
+    const auto memory = [&] { return unprivileged([&] { return sampler.sampleMemory(); }); };
+    const MemorySnapshot good = memory();
+
+    breakFile("proc/zoneinfo", "count:");
+    MemorySnapshot withoutLists = good;
+    withoutLists.wired += std::uint64_t{52495} * 4096;
+    EXPECT_EQ(memory(), withoutLists);
+
+    repair("proc/zoneinfo");
+    EXPECT_EQ(memory(), good);
 }
 
 // bash (1204) holds 2048 kB of its own in RAM (statm) and 1024 kB in swap (status).
@@ -162,6 +188,29 @@ TEST_P(ReaderFaults, AProcessWithABrokenFileIsSkippedOrReadWithoutItThenReadWhol
         EXPECT_EQ(footprint(mixed), 3072U);
         EXPECT_EQ(footprint(status), 3072U);
     }
+}
+
+// x-terminal-emulator (2005), a link to xfce4-terminal, takes its whole name from argv[0]; without
+// a readable one, the 15 bytes the kernel kept. A file cut after argv[0], or with its numbers
+// changed, still holds it whole.
+TEST_P(ReaderFaults, ACutNameWithoutItsCommandLineKeepsTheKernelsBytes) {
+    copyTree(tree_, "processes/desktop");
+    LinuxProcessTable table(tree_.root());
+    const auto name = [&] {
+        return unprivileged([&] {
+            listing(table);
+            return table.shortName(2005);
+        });
+    };
+    ASSERT_EQ(name(), "x-terminal-emulator");
+
+    breakFile("proc/2005/cmdline");
+    const bool argumentWhole =
+        GetParam() == FileFault::truncated || GetParam() == FileFault::hugeNumbers;
+    EXPECT_EQ(name(), argumentWhole ? "x-terminal-emulator" : "x-terminal-emul");
+
+    repair("proc/2005/cmdline");
+    EXPECT_EQ(name(), "x-terminal-emulator");
 }
 
 TEST_P(ReaderFaults, ABrokenCgroupClaimsNoApplicationUntilItReadsAgain) {
