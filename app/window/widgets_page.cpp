@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QVBoxLayout>
 
 #include "app/store/metrics_store.hpp"
@@ -220,9 +221,17 @@ QString WidgetsPage::note() const {
 }
 
 void WidgetsPage::refreshPlaced() {
+    // The answer comes from the event loop, when the page may be gone.
+    store().widgetCenter().requestConfigurations(
+        [page = QPointer<WidgetsPage>(this)](const WidgetCenter::Configurations& identifiers) {
+            if (page) {
+                page->showPlaced(countPlaced(identifiers));
+            }
+        });
+}
+
+void WidgetsPage::showPlaced(const std::map<std::string, int>& placed) {
     // A host that cannot be asked reports nothing placed: every marker goes until it answers.
-    const std::map<std::string, int> placed =
-        countPlaced(store().widgetCenter().currentConfigurations());
     for (Block& block : blocks_) {
         const auto found = placed.find(kindIdentifier(block.kind));
         const std::optional<QString> text = placedMarker(found == placed.end() ? 0 : found->second);

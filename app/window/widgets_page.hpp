@@ -47,7 +47,7 @@ public:
     QString note() const;
     bool refreshesPlaced() const { return placedTimer_.isActive(); }
 
-    // Asks the widget host now which widgets are placed.
+    // Asks the widget host now which widgets are placed; the markers change when it answers.
     void refreshPlaced();
 
 protected:
@@ -64,6 +64,7 @@ private:
     };
 
     const Block& block(VitalsWidgetKind kind) const;
+    void showPlaced(const std::map<std::string, int>& placed);
 
     std::vector<Block> blocks_;
     QStringList instructions_;

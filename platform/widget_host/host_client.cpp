@@ -1,12 +1,84 @@
 #include "platform/widget_host/host_client.hpp"
 
+#include <utility>
+
 #include <QDeadlineTimer>
 #include <QLocalSocket>
+#include <QTimer>
 
 #include "platform/linux/local_line_server.hpp"
 #include "platform/linux/peer_user.hpp"
 
 namespace vantric {
+
+namespace {
+
+// One request in flight on the event loop: connects, checks the peer, writes the request and
+// collects the reply line, giving up when the budget is spent. Deletes itself once it has
+// answered.
+class PendingHostCall final : public QObject {
+public:
+    PendingHostCall(const QString& socketPath, HostRequest request, HostReply reply)
+        : socketPath_(socketPath), request_(request), reply_(std::move(reply)) {
+        deadline_.setSingleShot(true);
+        connect(&deadline_, &QTimer::timeout, this, [this] { finish(std::nullopt); });
+        connect(&socket_, &QLocalSocket::connected, this, &PendingHostCall::send);
+        connect(&socket_, &QLocalSocket::readyRead, this, &PendingHostCall::receive);
+        connect(&socket_, &QLocalSocket::errorOccurred, this, [this] { finish(std::nullopt); });
+        connect(&socket_, &QLocalSocket::disconnected, this, [this] { finish(std::nullopt); });
+    }
+
+    // Queued, so that even a connection that fails at once answers from the event loop.
+    void start() {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                deadline_.start(hostAnswerBudgetMs);
+                socket_.connectToServer(socketPath_);
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    void send() {
+        // Whatever listens there must be this user's own host before it hears anything.
+        if (!peerIsThisUser(socket_)) {
+            finish(std::nullopt);
+            return;
+        }
+        socket_.write(requestLine(request_) + '\n');
+    }
+
+    void receive() {
+        received_ += socket_.readAll();
+        const qsizetype lineEnd = received_.indexOf('\n');
+        if (lineEnd >= 0) {
+            finish(received_.left(lineEnd));
+        } else if (received_.size() > LocalLineServer::maxPendingBytes) {
+            finish(std::nullopt);
+        }
+    }
+
+    void finish(std::optional<QByteArray> answer) {
+        if (!reply_) {
+            return;
+        }
+        deadline_.stop();
+        socket_.disconnect(this);
+        socket_.abort();
+        std::exchange(reply_, nullptr)(answer);
+        deleteLater();
+    }
+
+    QString socketPath_;
+    HostRequest request_;
+    HostReply reply_;
+    QLocalSocket socket_;
+    QTimer deadline_;
+    QByteArray received_;
+};
+
+}  // namespace
 
 std::optional<QByteArray> askHost(const QString& socketPath, HostRequest request) {
     const QDeadlineTimer deadline(hostAnswerBudgetMs);
@@ -35,6 +107,10 @@ std::optional<QByteArray> askHost(const QString& socketPath, HostRequest request
     }
     socket.disconnectFromServer();
     return received.left(lineEnd);
+}
+
+void askHostLater(const QString& socketPath, HostRequest request, HostReply reply) {
+    (new PendingHostCall(socketPath, request, std::move(reply)))->start();
 }
 
 }  // namespace vantric

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QByteArray>
@@ -9,12 +10,19 @@
 
 namespace vantric {
 
-// Longest a request to the widget host may hold its caller, connecting included. A host that
-// takes longer counts as none, so the application's main thread never waits for it.
+// Longest the host may take to answer a request, connecting included. A host that takes longer
+// counts as none.
 inline constexpr int hostAnswerBudgetMs = 250;
 
 // Sends one request to the host listening on socketPath and returns its reply line, without the
-// newline; nullopt when no host listens there or it does not answer within the budget. Blocks.
+// newline; nullopt when no host listens there, it is another user's, or it does not answer
+// within the budget. Blocks, for the command line; a window asks with askHostLater.
 std::optional<QByteArray> askHost(const QString& socketPath, HostRequest request);
+
+using HostReply = std::function<void(const std::optional<QByteArray>&)>;
+
+// The same request without blocking: returns at once, and reply gets what askHost would return,
+// once, from the calling thread's event loop (never before askHostLater returns).
+void askHostLater(const QString& socketPath, HostRequest request, HostReply reply);
 
 }  // namespace vantric

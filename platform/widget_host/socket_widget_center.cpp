@@ -9,15 +9,15 @@ namespace vantric {
 SocketWidgetCenter::SocketWidgetCenter(QString socketPath) : socketPath_(std::move(socketPath)) {}
 
 void SocketWidgetCenter::reloadAllTimelines() {
-    static_cast<void>(askHost(socketPath_, HostRequest::reload));
+    askHostLater(socketPath_, HostRequest::reload, [](const std::optional<QByteArray>&) {});
 }
 
-std::vector<std::string> SocketWidgetCenter::currentConfigurations() {
-    const auto reply = askHost(socketPath_, HostRequest::configurations);
-    if (!reply) {
-        return {};
-    }
-    return parseConfigurationsReply(*reply).value_or(std::vector<std::string>{});
+void SocketWidgetCenter::requestConfigurations(ConfigurationsAnswer answer) {
+    askHostLater(socketPath_, HostRequest::configurations,
+                 [answer = std::move(answer)](const std::optional<QByteArray>& reply) {
+                     answer(reply ? parseConfigurationsReply(*reply).value_or(Configurations{})
+                                  : Configurations{});
+                 });
 }
 
 }  // namespace vantric

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include <QString>
 
 #include "platform/widget_center.hpp"
@@ -10,14 +7,14 @@
 
 namespace vantric {
 
-// The widget centre of a Linux desktop: asks vantric-widget-host over its socket. Each call
-// holds the caller at most hostAnswerBudgetMs, and returns at once when no host runs.
+// The widget centre of a Linux desktop: asks vantric-widget-host over its socket, without
+// blocking (see askHostLater). Lives on the thread whose event loop answers, the main thread.
 class SocketWidgetCenter final : public WidgetCenter {
 public:
     explicit SocketWidgetCenter(QString socketPath = hostSocketPath());
 
     void reloadAllTimelines() override;
-    std::vector<std::string> currentConfigurations() override;
+    void requestConfigurations(ConfigurationsAnswer answer) override;
 
 private:
     QString socketPath_;

@@ -44,7 +44,7 @@ class CountingWidgetCenter final : public WidgetCenter {
 public:
     explicit CountingWidgetCenter(int& reloads) : reloads_(reloads) {}
     void reloadAllTimelines() override { ++reloads_; }
-    std::vector<std::string> currentConfigurations() override { return {}; }
+    void requestConfigurations(ConfigurationsAnswer answer) override { answer({}); }
 
 private:
     int& reloads_;

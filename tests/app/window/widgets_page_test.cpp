@@ -1,6 +1,7 @@
 #include "app/window/widgets_page.hpp"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -15,15 +16,16 @@ using testing::FakeMachine;
 using testing::rendered;
 using testing::runPass;
 
-// A widget host that reports what the test says, and counts how often it is asked.
+// A widget host that reports what the test says, from the event loop as the real one does, and
+// counts how often it is asked.
 class ListedWidgets final : public WidgetCenter {
 public:
     explicit ListedWidgets(std::shared_ptr<std::vector<std::string>> placed)
         : placed_(std::move(placed)) {}
     void reloadAllTimelines() override {}
-    std::vector<std::string> currentConfigurations() override {
+    void requestConfigurations(ConfigurationsAnswer answer) override {
         ++asked;
-        return *placed_;
+        QTimer::singleShot(0, [answer = std::move(answer), placed = *placed_] { answer(placed); });
     }
     int asked = 0;
 
@@ -59,6 +61,7 @@ TEST(WidgetsPageTest, MarksPlacedWidgetsWhileShownAndPreviewsTheStoresReading) {
     page.show();
     ASSERT_TRUE(runPass(*store));
     EXPECT_TRUE(page.refreshesPlaced());
+    QApplication::processEvents();
     EXPECT_EQ(page.marker(VitalsWidgetKind::cpu), QStringLiteral("On desktop \u00D72"));
     EXPECT_EQ(page.marker(VitalsWidgetKind::overview), QStringLiteral("On desktop"));
     EXPECT_EQ(page.marker(VitalsWidgetKind::memory), std::nullopt);
@@ -73,6 +76,7 @@ TEST(WidgetsPageTest, MarksPlacedWidgetsWhileShownAndPreviewsTheStoresReading) {
     // A host that cannot be asked reports nothing: every marker goes at the next refresh.
     placed->clear();
     page.refreshPlaced();
+    QApplication::processEvents();
     EXPECT_EQ(page.marker(VitalsWidgetKind::cpu), std::nullopt);
 
     page.hide();
@@ -81,7 +85,14 @@ TEST(WidgetsPageTest, MarksPlacedWidgetsWhileShownAndPreviewsTheStoresReading) {
     const int before = host.asked;
     page.show();
     EXPECT_EQ(host.asked, before + 1);
+    QApplication::processEvents();
     EXPECT_EQ(page.marker(VitalsWidgetKind::gpu), QStringLiteral("On desktop"));
+
+    // An answer that arrives after its page has gone is dropped.
+    auto gone = std::make_unique<WidgetsPage>(*store);
+    gone->refreshPlaced();
+    gone.reset();
+    QApplication::processEvents();
 }
 
 }  // namespace

@@ -1,72 +1,72 @@
 #include "platform/widget_host/socket_widget_center.hpp"
 
-#include <atomic>
-#include <memory>
+#include <optional>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include "platform/linux/local_line_server.hpp"
 #include "platform/widget_host/host_protocol.hpp"
+#include "support/event_wait.hpp"
 #include "widgets/views/vitals_widget_kind.hpp"
 
 namespace vantric {
 namespace {
 
-const std::vector<std::string> twoCPUs{kindIdentifier(VitalsWidgetKind::cpu),
-                                       kindIdentifier(VitalsWidgetKind::cpu)};
+using Configurations = WidgetCenter::Configurations;
 
-// A host stand-in on a thread of its own: the widget centre blocks the calling thread while it
-// waits for the answer, so a server on the same thread could never answer in time.
-class ThreadedHost {
-public:
-    explicit ThreadedHost(const QString& path) {
-        thread_.start();
-        context_.moveToThread(&thread_);
-        QMetaObject::invokeMethod(
-            &context_,
-            [this, path] {
-                server_ = std::make_unique<LocalLineServer>(
-                    [this](const QString& line) -> std::optional<QByteArray> {
-                        switch (parseHostRequest(line).value_or(HostRequest::placements)) {
-                        case HostRequest::reload: ++reloads; return QByteArray(okReply);
-                        case HostRequest::configurations:
-                            return brokenReply ? QByteArray("[\"unfinished")
-                                               : configurationsReply(twoCPUs);
-                        case HostRequest::placements: return std::nullopt;
-                        }
-                        return std::nullopt;
-                    });
-                listening = server_->listen(path);
-            },
-            Qt::BlockingQueuedConnection);
+const Configurations twoCPUs{kindIdentifier(VitalsWidgetKind::cpu),
+                             kindIdentifier(VitalsWidgetKind::cpu)};
+
+enum class HostManner { answers, garbles, stalls };
+
+// A host on the test's own thread: it can only answer while the centre leaves the thread free.
+struct TestHost {
+    explicit TestHost(const QString& path)
+        : server([this](const QString& line) -> std::optional<QByteArray> {
+              switch (parseHostRequest(line).value_or(HostRequest::placements)) {
+              case HostRequest::reload: ++reloads; return QByteArray(okReply);
+              case HostRequest::configurations:
+                  switch (manner) {
+                  case HostManner::answers: return configurationsReply(twoCPUs);
+                  case HostManner::garbles: return QByteArray("[\"unfinished");
+                  case HostManner::stalls: return QByteArray();
+                  }
+                  return std::nullopt;
+              case HostRequest::placements: return std::nullopt;
+              }
+              return std::nullopt;
+          }) {
+        listening = server.listen(path);
     }
 
-    ~ThreadedHost() {
-        QMetaObject::invokeMethod(
-            &context_, [this] { server_.reset(); }, Qt::BlockingQueuedConnection);
-        thread_.quit();
-        thread_.wait();
-    }
-
+    HostManner manner = HostManner::answers;
+    int reloads = 0;
     bool listening = false;
-    std::atomic<int> reloads{0};
-    std::atomic<bool> brokenReply{false};
-
-private:
-    QThread thread_;
-    QObject context_;
-    std::unique_ptr<LocalLineServer> server_;
+    LocalLineServer server;
 };
+
+// What the centre answers, and whether it had answered before the request returned.
+struct Asked {
+    std::optional<Configurations> answer;
+    bool answeredWithinTheCall = false;
+};
+
+Asked ask(WidgetCenter& center) {
+    auto asked = std::make_shared<Asked>();
+    center.requestConfigurations([asked](Configurations placed) { asked->answer = placed; });
+    asked->answeredWithinTheCall = asked->answer.has_value();
+    testing::eventually([&] { return asked->answer.has_value(); });
+    return *asked;
+}
 
 TEST(SocketWidgetCenter, WithoutAHostReportsNothingPlaced) {
     QTemporaryDir runtime;
     SocketWidgetCenter missing(hostSocketPath(runtime.path()));
     missing.reloadAllTimelines();
-    EXPECT_TRUE(missing.currentConfigurations().empty());
+    EXPECT_EQ(ask(missing).answer, Configurations{});
 
     // A socket file left by a host that died.
     QFile stale(hostSocketPath(runtime.path()));
@@ -74,21 +74,28 @@ TEST(SocketWidgetCenter, WithoutAHostReportsNothingPlaced) {
     stale.close();
     SocketWidgetCenter left(hostSocketPath(runtime.path()));
     left.reloadAllTimelines();
-    EXPECT_TRUE(left.currentConfigurations().empty());
+    const Asked asked = ask(left);
+    EXPECT_EQ(asked.answer, Configurations{});
+    EXPECT_FALSE(asked.answeredWithinTheCall);
 }
 
-TEST(SocketWidgetCenter, AsksARunningHostAndDistrustsABadReply) {
+TEST(SocketWidgetCenter, AsksWithoutHoldingTheThreadAndDistrustsABadOrLateReply) {
     QTemporaryDir runtime;
-    ThreadedHost host(hostSocketPath(runtime.path()));
+    TestHost host(hostSocketPath(runtime.path()));
     ASSERT_TRUE(host.listening);
     SocketWidgetCenter center(hostSocketPath(runtime.path()));
 
-    EXPECT_EQ(center.currentConfigurations(), twoCPUs);
+    const Asked asked = ask(center);
+    EXPECT_EQ(asked.answer, twoCPUs);
+    EXPECT_FALSE(asked.answeredWithinTheCall);
     center.reloadAllTimelines();
-    EXPECT_EQ(host.reloads.load(), 1);
+    EXPECT_TRUE(testing::eventually([&] { return host.reloads == 1; }));
 
-    host.brokenReply = true;
-    EXPECT_TRUE(center.currentConfigurations().empty());
+    host.manner = HostManner::garbles;
+    EXPECT_EQ(ask(center).answer, Configurations{});
+    // A host that never answers counts as none once the budget is spent.
+    host.manner = HostManner::stalls;
+    EXPECT_EQ(ask(center).answer, Configurations{});
 }
 
 }  // namespace
