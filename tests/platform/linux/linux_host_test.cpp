@@ -96,9 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
                                 false, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Captured here 4 s apart while a process allocated and freed 300 MiB again and again: the
-// per-CPU lists held 54 and 205 MiB of freed pages. Counted as allocated, they moved wired from
-// 108 to 265 MiB; the kernel's own memory stayed near 55 MiB.
+// Captured here while a process allocated 300 MiB, wrote it and freed it again and again: the
+// per-CPU lists held 42 and 222 MiB of free pages. Counted as allocated, they moved wired from 95
+// to 276 MiB; the kernel's own memory stayed near 54 MiB.
 TEST(LinuxHost, WiredStaysPutWhileFreedPagesPassThroughThePerCpuLists) {
     const MemorySnapshot low =
         samplerFor(testing::fixturePath("hosts/page-churn-low")).sampleMemory();
