@@ -18,6 +18,7 @@
 #include "app/window/main_view.hpp"
 #include "app/window/main_window.hpp"
 #include "app/window/page.hpp"
+#include "app/window/pending_layouts.hpp"
 #include "core/system_info.hpp"
 #include "core/system_sampler.hpp"
 #include "platform/linux/linux_host.hpp"
@@ -61,6 +62,8 @@ int screenshot(int argc, char** argv, const CommandLine& request) {
     std::uint64_t seen = 0;
     int status = 0;
     const auto capture = [&] {
+        // A reading's figures are laid out before the window paints them; a grab paints at once.
+        vantric::settlePendingLayouts();
         const QPixmap picture = window.grab();
         if (!picture.save(QString::fromStdString(*request.screenshot), "PNG")) {
             static_cast<void>(

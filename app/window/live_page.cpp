@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "app/store/metrics_store.hpp"
+#include "app/window/pending_layouts.hpp"
 
 namespace vantric {
 
@@ -11,6 +12,7 @@ LivePage::LivePage(MetricsStore& store, QWidget* parent) : QWidget(parent), stor
     connect(&store_, &MetricsStore::changed, this, [this] {
         if (isVisible()) {
             refresh();
+            settlePendingLayouts();
         }
     });
 }

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -13,6 +14,7 @@
 #include "app/window/gpu_page.hpp"
 #include "app/window/memory_page.hpp"
 #include "app/window/overview_page.hpp"
+#include "app/window/pending_layouts.hpp"
 #include "app/window/sidebar_row.hpp"
 #include "app/window/text_styles.hpp"
 #include "app/window/widgets_page.hpp"
@@ -26,6 +28,21 @@ constexpr int sidebarMinimumWidth = 190;
 constexpr int sidebarIdealWidth = 210;
 constexpr int pageMargin = 24;
 constexpr int pageRole = Qt::UserRole + 1;
+constexpr float ruleOpacity = 0.12F;
+
+// The sidebar's list, its rows always as wide as it shows them. A list view makes its rows as wide
+// as the widest size hint or the viewport it had at its last layout, and lays out again only when
+// its height changes: it would keep its first width (the default 640 px, before the window is
+// shown), which put the figures at the rows' ends out of sight. The rows' hints have no width.
+class SidebarList final : public QListWidget {
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QListWidget::resizeEvent(event);
+        if (event->size().width() != event->oldSize().width()) {
+            doItemsLayout();
+        }
+    }
+};
 
 std::size_t slot(Page page) {
     return static_cast<std::size_t>(page);
@@ -40,7 +57,7 @@ void addSectionHeader(QListWidget& list, const QString& text) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, TextStyle::secondaryText(list.palette()));
     label->setPalette(palette);
-    item->setSizeHint(label->sizeHint());
+    item->setSizeHint(QSize(0, label->sizeHint().height()));
     list.setItemWidget(item, label);
 }
 
@@ -66,12 +83,13 @@ MainView::MainView(MetricsStore& store, QWidget* parent) : QWidget(parent), stor
     // change the width, hence the height, hence whether the bar is needed.
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    auto* rule = new QFrame(detail);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Plain);
-    rule->setStyleSheet(QStringLiteral("color: rgba(0, 0, 0, 26);"));
+    rule_ = new QFrame(detail);
+    rule_->setObjectName(QStringLiteral("titleRule"));
+    rule_->setFrameShape(QFrame::HLine);
+    rule_->setFrameShadow(QFrame::Plain);
+    updateRuleColor();
     detailLayout->addWidget(title_);
-    detailLayout->addWidget(rule);
+    detailLayout->addWidget(rule_);
     detailLayout->addWidget(scroll_, 1);
     splitter->addWidget(detail);
     splitter->setStretchFactor(0, 0);
@@ -98,7 +116,7 @@ MainView::~MainView() {
 }
 
 QWidget* MainView::buildSidebar() {
-    sidebar_ = new QListWidget;
+    sidebar_ = new SidebarList;
     sidebar_->setMinimumWidth(sidebarMinimumWidth);
     sidebar_->setFrameShape(QFrame::NoFrame);
     sidebar_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -112,7 +130,7 @@ QWidget* MainView::buildSidebar() {
         item->setData(pageRole, static_cast<int>(page));
         auto* row = new SidebarRow(title(page), systemImage(page));
         rows_[slot(page)] = row;
-        item->setSizeHint(row->sizeHint());
+        item->setSizeHint(QSize(0, row->sizeHint().height()));
         sidebar_->setItemWidget(item, row);
     };
     addSectionHeader(*sidebar_, QStringLiteral("Monitor"));
@@ -222,12 +240,22 @@ void MainView::refreshBadges() {
     for (const Page page : allPages) {
         rows_[slot(page)]->setBadge(badge(page));
     }
+    settlePendingLayouts();
+}
+
+// The text colour, faint: a fixed black line would vanish on a dark desktop.
+void MainView::updateRuleColor() {
+    QColor line = TextStyle::primaryText(palette());
+    line.setAlphaF(line.alphaF() * ruleOpacity);
+    TextStyle::setTextColor(*rule_, line);
 }
 
 void MainView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::LocaleChange) {
         refreshBadges();
+    } else if (event->type() == QEvent::PaletteChange) {
+        updateRuleColor();
     }
 }
 

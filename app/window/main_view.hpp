@@ -9,6 +9,7 @@
 
 #include "app/window/page.hpp"
 
+class QFrame;
 class QLabel;
 class QListWidget;
 class QScrollArea;
@@ -50,6 +51,7 @@ private:
     QWidget* buildPage(Page page);
     void refreshBadges();
     void showPage(Page page);
+    void updateRuleColor();
 
     MetricsStore& store_;
     Page page_ = Page::overview;
@@ -57,6 +59,7 @@ private:
     std::array<SidebarRow*, allPages.size()> rows_{};
     std::array<QWidget*, allPages.size()> pages_{};  // made on first show; owned by this view
     QLabel* title_ = nullptr;
+    QFrame* rule_ = nullptr;
     QScrollArea* scroll_ = nullptr;
 };
 

@@ -1,14 +1,21 @@
 #include "app/window/main_view.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <set>
+#include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QScrollArea>
+#include <QSplitter>
 
 #include <gtest/gtest.h>
 
 #include "app/window/sidebar_row.hpp"
+#include "support/rendered.hpp"
 #include "support/store_fixture.hpp"
 
 namespace vantric {
@@ -50,6 +57,71 @@ TEST(MainView, ShowsNoBadgeBeforeTheFirstPassAndFiguresAfterIt) {
     EXPECT_FALSE(view.badge(Page::widgets));
 }
 
+// The badges are drawn inside the sidebar as the window shows it, whole, at any sidebar width.
+TEST(MainView, BadgesSitWhollyInsideTheVisibleSidebarFromTheFirstReading) {
+    FakeMachine machine;
+    machine.queueProcessorLoad(0.25, 0.12);
+    machine.setMemory(16ULL << 30, 11ULL << 30, MemoryPressure::normal);
+    auto store = machine.makeStore();
+    store->start();
+    MainView view(*store);
+    view.resize(1080, 760);
+    view.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(runPass(*store));
+    QApplication::processEvents();
+
+    auto* splitter = view.findChild<QSplitter*>();
+    const QWidget* viewport = view.findChild<QListWidget*>()->viewport();
+    for (const int sidebarWidth : {210, 190, 320}) {
+        splitter->setSizes({sidebarWidth, 1080 - sidebarWidth});
+        QApplication::processEvents();
+        for (const Page page : {Page::cpu, Page::memory}) {
+            const auto labels = view.sidebarRow(page).findChildren<QLabel*>();
+            const auto badge = std::find_if(labels.begin(), labels.end(), [&](const QLabel* label) {
+                return label->text() == view.badge(page);
+            });
+            ASSERT_NE(badge, labels.end());
+            const QRect shown((*badge)->mapTo(viewport, QPoint(0, 0)), (*badge)->size());
+            EXPECT_TRUE(viewport->rect().contains(shown))
+                << sidebarWidth << ": " << shown.x() << "+" << shown.width() << " in "
+                << viewport->width();
+            EXPECT_GE((*badge)->width(), (*badge)->sizeHint().width());
+        }
+    }
+}
+
+// When a reading's handlers return, every figure has the width of its text: nothing can paint it
+// cut, as "10" of a Total that has just reached 100.
+TEST(MainView, FiguresThatGainADigitAreLaidOutBeforeTheyArePainted) {
+    FakeMachine machine;
+    machine.queueProcessorLoad(0.5, 0.49);
+    machine.queueProcessorLoad(0.5, 0.5);
+    machine.setMemory(16ULL << 30, 9ULL << 30, MemoryPressure::normal);
+    auto store = machine.makeStore();
+    store->start();
+    MainView view(*store);
+    view.resize(1080, 760);
+    view.setPage(Page::cpu);
+    view.show();
+    QApplication::processEvents();
+
+    std::vector<std::string> cut;
+    QObject::connect(store.get(), &MetricsStore::changed, &view, [&] {
+        for (const QLabel* label : view.findChildren<QLabel*>()) {
+            if (label->isVisible() && !label->wordWrap() &&
+                label->width() < label->sizeHint().width()) {
+                cut.push_back(label->text().toStdString());
+            }
+        }
+    });
+    ASSERT_TRUE(runPass(*store));
+    machine.setMemory(16ULL << 30, 10ULL << 30, MemoryPressure::normal);
+    ASSERT_TRUE(runPass(*store));
+    EXPECT_EQ(view.badge(Page::cpu), QStringLiteral("100%"));
+    EXPECT_EQ(cut, std::vector<std::string>{});
+}
+
 TEST(MainView, ShowsTheGpuBadgeOnlyWhenAnAcceleratorIsAvailable) {
     FakeMachine machine;
     machine.setGpuLoad(42);
@@ -74,6 +146,75 @@ TEST(MainView, UrlsSwitchThePageAndUnknownHostsKeepIt) {
     view.openUrl("vantric://widgets");
     EXPECT_EQ(view.page(), Page::widgets);
     EXPECT_EQ(view.findChild<QScrollArea*>()->widget(), &view.content(Page::widgets));
+}
+
+// Adwaita-dark's colours, as a GTK desktop's dark style hands them to Qt applications.
+QPalette darkDesktop() {
+    QPalette dark(QColor(0x30, 0x30, 0x30), QColor(0x24, 0x24, 0x24));
+    dark.setColor(QPalette::WindowText, QColor(0xff, 0xff, 0xff));
+    dark.setColor(QPalette::Text, QColor(0xff, 0xff, 0xff));
+    dark.setColor(QPalette::ButtonText, QColor(0xff, 0xff, 0xff));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::AlternateBase, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+    dark.setColor(QPalette::HighlightedText, QColor(0xff, 0xff, 0xff));
+    return dark;
+}
+
+double luminance(const QColor& color) {
+    const auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+           0.0722 * channel(color.blueF());
+}
+
+// How a colour reads over another, as WCAG measures it: 1 is invisible, 21 black on white.
+double contrast(QColor ink, const QColor& ground) {
+    const double alpha = ink.alphaF();
+    ink = QColor::fromRgbF(static_cast<float>(ink.redF() * alpha + ground.redF() * (1 - alpha)),
+                           static_cast<float>(ink.greenF() * alpha + ground.greenF() * (1 - alpha)),
+                           static_cast<float>(ink.blueF() * alpha + ground.blueF() * (1 - alpha)));
+    const double a = luminance(ink);
+    const double b = luminance(ground);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// Every text reads at least 3:1 over what lies behind it (large and secondary text by WCAG's
+// measure), and the rule under the page's title can be seen.
+TEST(MainView, EveryPageStaysLegibleOnADarkDesktop) {
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(darkDesktop());
+    FakeMachine machine;
+    machine.queueProcessorLoad(0.35, 0.2);
+    machine.setMemory(16ULL << 30, 11ULL << 30, MemoryPressure::normal);
+    machine.setGpuLoad(42);
+    auto store = machine.makeStore();
+    store->start();
+    MainView view(*store);
+    view.resize(1080, 900);
+    view.show();
+    ASSERT_TRUE(runPass(*store));
+    for (const Page page : allPages) {
+        view.setPage(page);
+        QApplication::processEvents();
+        const QImage image = testing::rendered(
+            view, QStringLiteral("dark-") + QString::fromStdString(std::string(rawValue(page))));
+        for (const QLabel* label : view.findChildren<QLabel*>()) {
+            if (!label->isVisible() || label->text().isEmpty()) {
+                continue;
+            }
+            const QColor ground = image.pixelColor(label->mapTo(&view, QPoint(0, 0)));
+            EXPECT_GE(contrast(label->palette().color(label->foregroundRole()), ground), 3.0)
+                << rawValue(page) << ": " << label->text().toStdString();
+        }
+        const auto* rule = view.findChild<QFrame*>(QStringLiteral("titleRule"));
+        ASSERT_NE(rule, nullptr);
+        const QPoint onRule = rule->mapTo(&view, rule->rect().center());
+        EXPECT_GE(contrast(image.pixelColor(onRule), image.pixelColor(onRule + QPoint(0, 4))), 1.3)
+            << rawValue(page);
+    }
+    QApplication::setPalette(light);
 }
 
 // Names and models come from other users' processes and from drivers; a label that guessed them
