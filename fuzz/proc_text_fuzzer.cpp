@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -16,6 +17,7 @@
 #include "platform/linux/cpu_list.hpp"
 #include "platform/linux/cpuinfo.hpp"
 #include "platform/linux/meminfo.hpp"
+#include "platform/linux/memory_blocks.hpp"
 #include "platform/linux/memory_mapping.hpp"
 #include "platform/linux/pci_ids.hpp"
 #include "platform/linux/pressure.hpp"
@@ -132,6 +134,11 @@ void fuzzNumbers(std::string_view text) {
     }
     static_cast<void>(parseAttributeNumber(text));
     static_cast<void>(parseZramMemoryUsed(text));
+    static_cast<void>(parseMemoryBlockOnline(text));
+    if (const auto blockSize = parseMemoryBlockSize(text)) {
+        fuzzCheck(std::has_single_bit(*blockSize) && *blockSize <= (std::uint64_t{1} << 40),
+                  "a memory block is a power of two of at most a TiB");
+    }
 }
 
 void fuzzSwaps(std::string_view text) {

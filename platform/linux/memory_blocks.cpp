@@ -11,8 +11,8 @@ namespace vantric {
 
 namespace {
 
-// Blocks are whole memory sections, a power of two of at least 16 MiB on every architecture, and
-// no kernel has blocks of a TiB.
+// Blocks are whole memory sections, a power of two of at least 16 MiB on every architecture; less
+// than a MiB, or a TiB and more, is garbage.
 constexpr std::uint64_t smallestBlockSize = std::uint64_t{1} << 20;
 constexpr std::uint64_t largestBlockSize = std::uint64_t{1} << 40;
 

@@ -2,8 +2,10 @@
 
 #include <utility>
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QLocalSocket>
+#include <QThread>
 #include <QTimer>
 
 #include "platform/linux/local_line_server.hpp"
@@ -13,13 +15,23 @@ namespace vantric {
 
 namespace {
 
+QObject* applicationOnThisThread() {
+    QCoreApplication* application = QCoreApplication::instance();
+    return application != nullptr && application->thread() == QThread::currentThread() ? application
+                                                                                       : nullptr;
+}
+
 // One request in flight on the event loop: connects, checks the peer, writes the request and
 // collects the reply line, giving up when the budget is spent. Deletes itself once it has
 // answered.
 class PendingHostCall final : public QObject {
 public:
+    // A call still in flight when the application ends goes with it.
     PendingHostCall(const QString& socketPath, HostRequest request, HostReply reply)
-        : socketPath_(socketPath), request_(request), reply_(std::move(reply)) {
+        : QObject(applicationOnThisThread()),
+          socketPath_(socketPath),
+          request_(request),
+          reply_(std::move(reply)) {
         deadline_.setSingleShot(true);
         connect(&deadline_, &QTimer::timeout, this, [this] { finish(std::nullopt); });
         connect(&socket_, &QLocalSocket::connected, this, &PendingHostCall::send);
