@@ -95,7 +95,6 @@ TEST(LinuxMachineFacts, InstalledMemoryIsTheOnlineBlocksElseMemTotal) {
                       block == 40 ? "offline\n" : "online\n");
         }
     }
-    writeFile(blocks / "auto_online_blocks", "online\n");
     constexpr std::uint64_t gibibyte = 1024ULL * 1024 * 1024;
     EXPECT_EQ(factsOf(tree.root()).physicalMemory(), 32 * gibibyte - 128 * 1024 * 1024);
 

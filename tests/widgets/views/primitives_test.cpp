@@ -70,21 +70,6 @@ void expectArc(const QImage& image, int x, int y, const QColor& color) {
     EXPECT_TRUE(sameRgb(image.pixelColor(x, y), color)) << x << "," << y;
 }
 
-TEST(Palette, ColoursAreTheMetricColoursAtFullOpacity) {
-    const auto expectRgbF = [](const QColor& color, double red, double green, double blue) {
-        EXPECT_NEAR(color.redF(), red, 1e-4);
-        EXPECT_NEAR(color.greenF(), green, 1e-4);
-        EXPECT_NEAR(color.blueF(), blue, 1e-4);
-        EXPECT_EQ(color.alphaF(), 1.0f);
-    };
-    expectRgbF(Palette::cpu(), 0.26, 0.55, 1.0);
-    expectRgbF(Palette::memory(), 0.19, 0.78, 0.56);
-    expectRgbF(Palette::gpu(), 0.98, 0.55, 0.20);
-    expectRgbF(Palette::elevated(), 1.0, 0.76, 0.16);
-    expectRgbF(Palette::critical(), 1.0, 0.30, 0.26);
-    EXPECT_EQ(&Palette::cpu(), &Palette::cpu());
-}
-
 TEST(Palette, MapsPressureAndHighLoadToTheirColours) {
     EXPECT_EQ(Palette::forPressure(MemoryPressure::normal), Palette::memory());
     EXPECT_EQ(Palette::forPressure(MemoryPressure::warning), Palette::elevated());
