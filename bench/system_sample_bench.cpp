@@ -1,5 +1,6 @@
-// What one system reading costs on this machine, next to the floor: reading the three /proc files
-// it parses and doing nothing else. Also each parser over its fixture.
+// What one system reading costs on this machine, next to the floor: reading the /proc files it
+// parses and doing nothing else. Also what zoneinfo alone costs to read, beside the three other
+// files, and each parser over its fixture.
 //
 //   build/default/bench/system_sample_bench --benchmark_repetitions=10
 //
@@ -23,6 +24,7 @@
 #include "platform/linux/meminfo.hpp"
 #include "platform/linux/pressure.hpp"
 #include "platform/linux/proc_stat.hpp"
+#include "platform/linux/zoneinfo.hpp"
 #include "platform/linux/zram.hpp"
 
 namespace vantric {
@@ -33,10 +35,10 @@ std::string fixture(const char* relative) {
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
-// The floor: the three files kept open and read whole with one pread each, nothing parsed.
-void floorReadSystemFiles(benchmark::State& state) {
-    const std::array<const char*, 3> paths{"/proc/stat", "/proc/meminfo", "/proc/pressure/memory"};
-    std::array<int, 3> descriptors{};
+// The files kept open and read whole with one pread each, nothing parsed.
+template <std::size_t count>
+void readFiles(benchmark::State& state, const std::array<const char*, count>& paths) {
+    std::array<int, count> descriptors{};
     for (std::size_t index = 0; index < paths.size(); ++index) {
         descriptors[index] = open(paths[index], O_RDONLY | O_CLOEXEC);
         if (descriptors[index] < 0) {
@@ -44,7 +46,7 @@ void floorReadSystemFiles(benchmark::State& state) {
             return;
         }
     }
-    // Large enough for /proc/stat of any machine, so every read is whole.
+    // Large enough for /proc/stat and zoneinfo of any machine, so every read is whole.
     std::string buffer(std::size_t{1} << 20, '\0');
     for (auto _ : state) {
         for (const int descriptor : descriptors) {
@@ -56,7 +58,18 @@ void floorReadSystemFiles(benchmark::State& state) {
         close(descriptor);
     }
 }
+
+void floorReadSystemFiles(benchmark::State& state) {
+    readFiles(state,
+              std::array{"/proc/stat", "/proc/meminfo", "/proc/pressure/memory", "/proc/zoneinfo"});
+}
 BENCHMARK(floorReadSystemFiles)->Name("floor/readSystemFiles");
+
+// The per-CPU free pages' share of the floor: the file grows with the processors.
+void readZoneinfo(benchmark::State& state) {
+    readFiles(state, std::array{"/proc/zoneinfo"});
+}
+BENCHMARK(readZoneinfo)->Name("floor/readZoneinfo");
 
 // What the application does once a second. Beyond the floor's three files it reads the zram
 // devices that are set up, every DRM card with a busy figure and NVML's devices.
@@ -96,6 +109,14 @@ void parsePressureText(benchmark::State& state) {
 }
 BENCHMARK(parsePressureText)->Name("parse/pressure");
 
+void parseZoneinfoText(benchmark::State& state) {
+    const std::string text = fixture("hosts/page-churn-high/proc/zoneinfo");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(parsePerCpuFreePages(text));
+    }
+}
+BENCHMARK(parseZoneinfoText)->Name("parse/zoneinfo");
+
 void parseZramText(benchmark::State& state) {
     const std::string text = fixture("hosts/laptop-zram/sys/block/zram0/mm_stat");
     for (auto _ : state) {
@@ -112,7 +133,8 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    vantric::RatioReporter reporter({std::pair{"sample/full", "floor/readSystemFiles"}});
+    vantric::RatioReporter reporter({std::pair{"sample/full", "floor/readSystemFiles"},
+                                     std::pair{"floor/readZoneinfo", "floor/readSystemFiles"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n");
     reporter.printRatios();

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QTimer>
 
 #include "app/store/command_line.hpp"
 #include "app/store/json_lines.hpp"
@@ -59,8 +58,6 @@ int screenshot(int argc, char** argv, const CommandLine& request) {
     window.show();
 
     const std::uint64_t wanted = request.readings.value_or(defaultScreenshotReadings);
-    std::uint64_t seen = 0;
-    int status = 0;
     const auto capture = [&] {
         // A reading's figures are laid out before the window paints them; a grab paints at once.
         vantric::settlePendingLayouts();
@@ -68,19 +65,20 @@ int screenshot(int argc, char** argv, const CommandLine& request) {
         if (!picture.save(QString::fromStdString(*request.screenshot), "PNG")) {
             static_cast<void>(
                 std::fprintf(stderr, "vantric: cannot write %s\n", request.screenshot->c_str()));
-            status = 1;
+            return 1;
         }
-        QApplication::exit(status);
+        return 0;
     };
+    if (wanted == 0) {
+        return capture();
+    }
+    std::uint64_t seen = 0;
+    // Connected after the window's own handlers, so it sees the reading drawn.
     QObject::connect(&store, &vantric::MetricsStore::changed, &window, [&] {
         if (++seen == wanted) {
-            // After this reading's repaint has been laid out.
-            QTimer::singleShot(0, &window, capture);
+            QApplication::exit(capture());
         }
     });
-    if (wanted == 0) {
-        QTimer::singleShot(0, &window, capture);
-    }
     return QApplication::exec();
 }
 

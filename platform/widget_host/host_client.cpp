@@ -32,6 +32,8 @@ public:
           socketPath_(socketPath),
           request_(request),
           reply_(std::move(reply)) {
+        connectSoon_.setSingleShot(true);
+        connect(&connectSoon_, &QTimer::timeout, this, &PendingHostCall::connectNow);
         deadline_.setSingleShot(true);
         connect(&deadline_, &QTimer::timeout, this, [this] { finish(std::nullopt); });
         connect(&socket_, &QLocalSocket::connected, this, &PendingHostCall::send);
@@ -40,18 +42,15 @@ public:
         connect(&socket_, &QLocalSocket::disconnected, this, [this] { finish(std::nullopt); });
     }
 
-    // Queued, so that even a connection that fails at once answers from the event loop.
-    void start() {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                deadline_.start(hostAnswerBudgetMs);
-                socket_.connectToServer(socketPath_);
-            },
-            Qt::QueuedConnection);
-    }
+    // From the event loop, so that even a connection that fails at once answers from there.
+    void start() { connectSoon_.start(0); }
 
 private:
+    void connectNow() {
+        deadline_.start(hostAnswerBudgetMs);
+        socket_.connectToServer(socketPath_);
+    }
+
     void send() {
         // Whatever listens there must be this user's own host before it hears anything.
         if (!peerIsThisUser(socket_)) {
@@ -71,7 +70,7 @@ private:
         }
     }
 
-    void finish(std::optional<QByteArray> answer) {
+    void finish(const std::optional<QByteArray>& answer) {
         if (!reply_) {
             return;
         }
@@ -86,6 +85,7 @@ private:
     HostRequest request_;
     HostReply reply_;
     QLocalSocket socket_;
+    QTimer connectSoon_;
     QTimer deadline_;
     QByteArray received_;
 };

@@ -17,7 +17,7 @@ const QString historyKey = QStringLiteral("history");
 
 // The hour of 240 points takes about 25 KB. A larger file was not written by this store, and
 // reading it would cost the host seconds and tens of MB at every measurement.
-constexpr qint64 largestFileBytes = 1024 * 1024;
+constexpr qint64 largestFileBytes = qint64{1024} * 1024;
 
 // Held around each read-modify-write, so that two processes appending at once (the host's reader
 // and a --render) each build on the other's point. QSettings takes the file's own ".lock" while

@@ -338,7 +338,7 @@ TEST_F(MetricsStoreTest, CountsAppWiredAndCompressedMemoryOverTotalCappedAtOne) 
     ASSERT_TRUE(runPass(*store_));
     // Cached files and swap are not memory in use.
     machine_.host->memory = MemoryCounters{
-        .physicalMemory = 100 * 4096,
+        .physicalMemory = std::uint64_t{100} * 4096,
         .pages =
             VMPageCounts{
                 .pageSize = 4096, .wired = 10, .compressor = 5, .external = 40, .internal = 35},

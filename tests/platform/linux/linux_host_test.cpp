@@ -104,7 +104,7 @@ TEST(LinuxHost, WiredStaysPutWhileFreedPagesPassThroughThePerCpuLists) {
         samplerFor(testing::fixturePath("hosts/page-churn-low")).sampleMemory();
     const MemorySnapshot high =
         samplerFor(testing::fixturePath("hosts/page-churn-high")).sampleMemory();
-    constexpr std::uint64_t mebibyte = 1024 * 1024;
+    constexpr std::uint64_t mebibyte = 1024ULL * 1024;
     EXPECT_LT(std::max(low.wired, high.wired) - std::min(low.wired, high.wired), 8 * mebibyte);
     EXPECT_LT(high.wired, 64 * mebibyte);
 }

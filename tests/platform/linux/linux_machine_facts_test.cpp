@@ -96,7 +96,7 @@ TEST(LinuxMachineFacts, InstalledMemoryIsTheOnlineBlocksElseMemTotal) {
         }
     }
     constexpr std::uint64_t gibibyte = 1024ULL * 1024 * 1024;
-    EXPECT_EQ(factsOf(tree.root()).physicalMemory(), 32 * gibibyte - 128 * 1024 * 1024);
+    EXPECT_EQ(factsOf(tree.root()).physicalMemory(), 32 * gibibyte - 128ULL * 1024 * 1024);
 
     // A block whose state cannot be read would understate it: MemTotal instead.
     writeFile(blocks / "memory7/state", "online?\n");

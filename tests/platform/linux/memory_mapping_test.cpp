@@ -15,8 +15,9 @@ TEST(MemoryMapping, EachClassComesFromItsLines) {
     // MemTotal 16234472, MemFree 2103420, Buffers 312004, Cached 5120332, AnonPages 6120800,
     // Shmem 1023400, KReclaimable 402112 kB; zram0 holds 627048448 bytes, and the per-CPU lists
     // 100000 free pages of 4 KiB.
-    const auto laptop = vmPageCountsFromMeminfo(
-        parseMeminfo(readFixture("hosts/laptop-zram/proc/meminfo")), 627048448, 100000 * 4096);
+    const auto laptop =
+        vmPageCountsFromMeminfo(parseMeminfo(readFixture("hosts/laptop-zram/proc/meminfo")),
+                                627048448, std::uint64_t{100000} * 4096);
     ASSERT_TRUE(laptop);
     EXPECT_EQ(laptop->internal, 6120800U + 1023400U);
     EXPECT_EQ(laptop->external, 312004U + (5120332U - 1023400U) + 402112U);

@@ -56,7 +56,7 @@ struct Asked {
 
 Asked ask(WidgetCenter& center) {
     auto asked = std::make_shared<Asked>();
-    center.requestConfigurations([asked](Configurations placed) { asked->answer = placed; });
+    center.requestConfigurations([asked](const Configurations& placed) { asked->answer = placed; });
     asked->answeredWithinTheCall = asked->answer.has_value();
     testing::eventually([&] { return asked->answer.has_value(); });
     return *asked;

@@ -33,6 +33,7 @@ TEST(AppendedHistory, KeepsTheLastHourInOrderAndAtMost240Points) {
     EXPECT_EQ(dates(trimmed), (std::vector<double>{1000, 2000, 4600, 4603}));
 
     std::vector<HistoryPoint> full;
+    full.reserve(240);
     for (int second = 0; second < 240; ++second) {
         full.push_back(at(second));
     }
