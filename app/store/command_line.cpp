@@ -1,6 +1,7 @@
 #include "app/store/command_line.hpp"
 
 #include <charconv>
+#include <utility>
 
 namespace vantric {
 
@@ -16,22 +17,35 @@ std::optional<std::uint64_t> wholeNumber(std::string_view text) {
     return value;
 }
 
-// Takes the value after an option into slot; false when it is missing, repeated or unreadable.
+ParsedCommandLine refused(std::string problem) {
+    return ParsedCommandLine{.request = std::nullopt, .problem = std::move(problem)};
+}
+
+// Takes the value after option into slot; the problem when it is missing, repeated or does not
+// read as what the option takes.
 template <typename T, typename Read>
-bool takeValue(std::span<const std::string_view> arguments, std::size_t& index,
-               std::optional<T>& slot, Read read) {
-    if (slot || index + 1 >= arguments.size()) {
-        return false;
+std::optional<std::string> takeValue(std::span<const std::string_view> arguments,
+                                     std::size_t& index, std::optional<T>& slot, Read read,
+                                     std::string_view expected) {
+    const std::string option(arguments[index]);
+    if (slot) {
+        return option + " is given twice";
     }
-    slot = read(arguments[++index]);
-    return slot.has_value();
+    if (index + 1 >= arguments.size()) {
+        return option + " needs " + std::string(expected);
+    }
+    const std::string_view value = arguments[++index];
+    slot = read(value);
+    if (!slot) {
+        return option + " needs " + std::string(expected) + ", not \"" + std::string(value) + "\"";
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<CommandLine> parseCommandLine(std::span<const std::string_view> arguments) {
+ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     CommandLine request;
-    bool sawJson = false;
     const auto text = [](std::string_view value) -> std::optional<std::string> {
         return value.empty() ? std::nullopt : std::optional<std::string>(value);
     };
@@ -41,37 +55,50 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string_view> ar
     };
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string_view argument = arguments[index];
-        bool understood = true;
-        if (argument == "--json" && !sawJson) {
-            sawJson = true;
-            request.json = true;
-        } else if (argument == "--info" && !request.info) {
-            request.info = true;
+        std::optional<std::string> problem;
+        if (argument == "--help") {
+            return ParsedCommandLine{.request = CommandLine{.help = true}, .problem = {}};
+        }
+        if (argument == "--json" || argument == "--info") {
+            bool& flag = argument == "--json" ? request.json : request.info;
+            if (flag) {
+                problem = std::string(argument) + " is given twice";
+            }
+            flag = true;
         } else if (argument == "--count") {
-            understood = takeValue(arguments, index, request.count, positive);
+            problem =
+                takeValue(arguments, index, request.count, positive, "a positive whole number");
         } else if (argument == "--screenshot") {
-            understood = takeValue(arguments, index, request.screenshot, text);
+            problem = takeValue(arguments, index, request.screenshot, text, "a file name");
         } else if (argument == "--page") {
-            understood = takeValue(arguments, index, request.page, text);
+            problem = takeValue(arguments, index, request.page, text, "a page");
         } else if (argument == "--readings") {
-            understood = takeValue(arguments, index, request.readings, wholeNumber);
+            problem = takeValue(arguments, index, request.readings, wholeNumber, "a whole number");
         } else if (!argument.empty() && !argument.starts_with("-")) {
             request.urls.emplace_back(argument);
         } else {
-            understood = false;
+            problem = "unknown option \"" + std::string(argument) + "\"";
         }
-        if (!understood) {
-            return std::nullopt;
+        if (problem) {
+            return refused(std::move(*problem));
         }
     }
     const int modes = int{request.json} + int{request.info} + int{request.screenshot.has_value()};
-    const bool screenshotOptionsAlone = (request.page || request.readings) && !request.screenshot;
-    // A count only means something for JSON lines, and only the window takes URLs.
-    if (modes > 1 || (request.count && !request.json) || screenshotOptionsAlone ||
-        (modes > 0 && !request.urls.empty())) {
-        return std::nullopt;
+    if (modes > 1) {
+        return refused("--json, --info and --screenshot go one at a time");
     }
-    return request;
+    // A count only means something for JSON lines, and only the window takes URLs.
+    if (request.count && !request.json) {
+        return refused("--count goes only with --json");
+    }
+    if ((request.page || request.readings) && !request.screenshot) {
+        return refused(std::string(request.page ? "--page" : "--readings") +
+                       " goes only with --screenshot");
+    }
+    if (modes > 0 && !request.urls.empty()) {
+        return refused("\"" + request.urls.front() + "\": only the window opens URLs");
+    }
+    return ParsedCommandLine{.request = std::move(request), .problem = {}};
 }
 
 }  // namespace vantric

@@ -11,6 +11,7 @@ namespace vantric {
 
 // What `vantric` was asked to do.
 struct CommandLine {
+    bool help = false;  // print the usage line and exit
     bool json = false;
     bool info = false;  // print the machine description once
     // With --count: stop after this many lines. Without: run until stopped.
@@ -25,13 +26,23 @@ struct CommandLine {
     std::vector<std::string> urls{};
 };
 
-// The arguments after the program name -> the request, or nothing when an argument is unknown,
-// repeated or lacks its value, a count is not a whole number (--count: a positive one), an
-// option comes with a mode it does not belong to, or URLs come with a mode that has no window.
-std::optional<CommandLine> parseCommandLine(std::span<const std::string_view> arguments);
+// The request, or what is wrong with the arguments, naming the option or argument at fault.
+struct ParsedCommandLine {
+    std::optional<CommandLine> request{};
+    std::string problem{};  // empty when there is a request
+
+    explicit operator bool() const { return request.has_value(); }
+    const CommandLine* operator->() const { return &*request; }
+};
+
+// The arguments after the program name -> the request. Refused: an argument that is unknown,
+// repeated or lacks its value, a count that is not a whole number (--count: a positive one), an
+// option with a mode it does not belong to, and URLs with a mode that has no window. --help,
+// wherever it comes, asks for the usage alone.
+ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments);
 
 inline constexpr std::string_view usageLine =
     "usage: vantric [URL...] | --json [--count N] | --info | --screenshot FILE "
-    "[--page overview|cpu|memory|gpu|widgets] [--readings N]";
+    "[--page overview|cpu|memory|gpu|widgets] [--readings N] | --help";
 
 }  // namespace vantric

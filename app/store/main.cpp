@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "core/system_sampler.hpp"
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
+#include "platform/linux/runtime_folder.hpp"
 
 namespace {
 
@@ -29,10 +32,21 @@ using vantric::CommandLine;
 
 constexpr std::uint64_t defaultScreenshotReadings = 3;
 
-int usage() {
-    static_cast<void>(std::fprintf(stderr, "%.*s\n", static_cast<int>(vantric::usageLine.size()),
+// The arguments' problem and the usage line on standard error.
+int usage(const std::string& problem) {
+    static_cast<void>(std::fprintf(stderr, "vantric: %s\n%.*s\n", problem.c_str(),
+                                   static_cast<int>(vantric::usageLine.size()),
                                    vantric::usageLine.data()));
     return 2;
+}
+
+// Standard output is checked once flushed: a full disk or a closed pipe is a failure to say.
+int printed(int written) {
+    if (written < 0 || std::fflush(stdout) != 0) {
+        static_cast<void>(std::fprintf(stderr, "vantric: cannot write to standard output\n"));
+        return 1;
+    }
+    return 0;
 }
 
 void configureApplication() {
@@ -46,7 +60,8 @@ void configureApplication() {
 int screenshot(int argc, char** argv, const CommandLine& request) {
     const auto page = vantric::pageNamed(request.page.value_or("overview"));
     if (!page) {
-        return usage();
+        return usage("--page needs overview, cpu, memory, gpu or widgets, not \"" + *request.page +
+                     "\"");
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
@@ -89,13 +104,22 @@ int runWindow(int argc, char** argv, const CommandLine& request) {
     for (const std::string& url : request.urls) {
         urls.append(QString::fromStdString(url));
     }
-    vantric::SingleInstance instance;
-    switch (instance.claim(urls)) {
+    // Without a folder of this user's own there is no socket that only this user could have
+    // made, and the window runs without being found by the next launch.
+    std::optional<vantric::SingleInstance> instance;
+    if (const auto folder = vantric::privateRuntimeFolder()) {
+        instance.emplace(*folder);
+    } else {
+        static_cast<void>(std::fprintf(stderr,
+                                       "vantric: no private runtime folder: the next "
+                                       "launch will open a window of its own\n"));
+    }
+    switch (instance ? instance->claim(urls) : vantric::SingleInstance::Role::running) {
     case vantric::SingleInstance::Role::forwarded: return 0;
     case vantric::SingleInstance::Role::failed:
         static_cast<void>(std::fprintf(stderr,
                                        "vantric: another instance holds %s but does not answer\n",
-                                       instance.socketPath().toLocal8Bit().constData()));
+                                       instance->socketPath().toLocal8Bit().constData()));
         return 1;
     case vantric::SingleInstance::Role::running: break;
     }
@@ -106,13 +130,15 @@ int runWindow(int argc, char** argv, const CommandLine& request) {
     for (const std::string& url : request.urls) {
         window.view().openUrl(url);
     }
-    QObject::connect(&instance, &vantric::SingleInstance::urlReceived, &window,
-                     [&window](const QString& url) {
-                         window.view().openUrl(url.toStdString());
-                         window.bringForward();
-                     });
-    QObject::connect(&instance, &vantric::SingleInstance::raiseRequested, &window,
-                     [&window] { window.bringForward(); });
+    if (instance) {
+        QObject::connect(&*instance, &vantric::SingleInstance::urlReceived, &window,
+                         [&window](const QString& url) {
+                             window.view().openUrl(url.toStdString());
+                             window.bringForward();
+                         });
+        QObject::connect(&*instance, &vantric::SingleInstance::raiseRequested, &window,
+                         [&window] { window.bringForward(); });
+    }
     // As on any Linux desktop without a tray, closing the one window quits the application.
     window.show();
     return QApplication::exec();
@@ -124,12 +150,16 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto request = vantric::parseCommandLine(arguments);
     if (!request) {
-        return usage();
+        return usage(request.problem);
+    }
+    if (request->help) {
+        return printed(std::printf("%.*s\n", static_cast<int>(vantric::usageLine.size()),
+                                   vantric::usageLine.data()));
     }
     if (request->info) {
         vantric::LinuxMachineFacts facts;
         const auto info = vantric::SystemInfo::current(facts);
-        return std::printf("%s\n", vantric::toJson(info).dump().c_str()) < 0 ? 1 : 0;
+        return printed(std::printf("%s\n", vantric::toJson(info).dump().c_str()));
     }
     if (request->json) {
         vantric::SystemSampler system(std::make_unique<vantric::LinuxHost>());
@@ -137,7 +167,7 @@ int main(int argc, char** argv) {
         return vantric::runJsonLines(system, *processes, request->count, stdout);
     }
     if (request->screenshot) {
-        return screenshot(argc, argv, *request);
+        return screenshot(argc, argv, *request.request);
     }
-    return runWindow(argc, argv, *request);
+    return runWindow(argc, argv, *request.request);
 }

@@ -5,6 +5,7 @@
 #include "app/store/machine_process_sampler.hpp"
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
+#include "platform/linux/runtime_folder.hpp"
 #include "platform/widget_host/socket_widget_center.hpp"
 
 namespace vantric {
@@ -21,7 +22,10 @@ MetricsStore& MetricsStore::shared() {
         parts.systemSampler = std::make_unique<SystemSampler>(std::make_unique<LinuxHost>());
         // Made here on the main thread, where Qt knows the icon theme; used on the sampler's.
         parts.processSampler = makeMachineProcessSampler();
-        parts.widgetCenter = std::make_unique<SocketWidgetCenter>();
+        // Without a private folder there is no socket the host could be reached on.
+        if (const auto folder = privateRuntimeFolder()) {
+            parts.widgetCenter = std::make_unique<SocketWidgetCenter>(hostSocketPath(*folder));
+        }
         // The ticker is left to the store's own: a coarse 1 s QTimer on this, the main, thread.
         parts.now = std::chrono::system_clock::now;
         parts.monotonicNow = std::chrono::steady_clock::now;

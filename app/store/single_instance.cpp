@@ -3,7 +3,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 
 #include "platform/linux/peer_user.hpp"
@@ -26,11 +25,6 @@ SingleInstance::SingleInstance(QString folder, QObject* parent)
     // A lock left by a process that has died is taken over at once; one held by a live process
     // is never considered stale, however old.
     lock_.setStaleLockTime(0);
-}
-
-QString SingleInstance::defaultFolder() {
-    // Per user and private to them (created 0700 by Qt when the session has none).
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
 QString SingleInstance::socketPath() const {

@@ -33,14 +33,13 @@ public:
 
     static constexpr qsizetype maxMessageBytes = LocalLineServer::maxPendingBytes;
 
-    // folder: where the lock and the socket live; the user's runtime folder by default.
-    explicit SingleInstance(QString folder = defaultFolder(), QObject* parent = nullptr);
+    // folder: where the lock and the socket live, private to the user (see privateRuntimeFolder).
+    explicit SingleInstance(QString folder, QObject* parent = nullptr);
 
     // Becomes the running instance, or forwards urls (a raise request when there are none).
     Role claim(const QStringList& urls);
 
     QString socketPath() const;
-    static QString defaultFolder();
 
 signals:
     void urlReceived(const QString& url);

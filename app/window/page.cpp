@@ -1,6 +1,16 @@
 #include "app/window/page.hpp"
 
+#include <cctype>
+#include <charconv>
+
 namespace vantric {
+
+namespace {
+
+constexpr std::string_view schemeCharacters =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.";
+
+}  // namespace
 
 std::string_view rawValue(Page page) {
     switch (page) {
@@ -45,10 +55,14 @@ std::optional<Page> pageNamed(std::string_view raw) {
 }
 
 std::optional<Page> pageForUrl(std::string_view url) {
-    // The authority follows "scheme://" and runs to the first "/", "?" or "#"; user information
-    // before an "@" and a port after the last ":" are not part of the host.
+    // A URL as RFC 3986 writes one: a scheme (a letter, then letters, digits, "+", "-" or "."),
+    // then "//" and the authority, which runs to the first "/", "?" or "#". User information
+    // before an "@" and a port after the last ":" are not part of the host; a port is decimal and
+    // below 65536. Anything else is no URL, and has no host.
     const auto schemeEnd = url.find("://");
-    if (schemeEnd == std::string_view::npos) {
+    if (schemeEnd == std::string_view::npos || schemeEnd == 0 ||
+        std::isalpha(static_cast<unsigned char>(url.front())) == 0 ||
+        url.substr(0, schemeEnd).find_first_not_of(schemeCharacters) != std::string_view::npos) {
         return std::nullopt;
     }
     std::string_view authority = url.substr(schemeEnd + 3);
@@ -57,6 +71,13 @@ std::optional<Page> pageForUrl(std::string_view url) {
         authority.remove_prefix(at + 1);
     }
     if (const auto colon = authority.rfind(':'); colon != std::string_view::npos) {
+        const std::string_view port = authority.substr(colon + 1);
+        unsigned number = 0;
+        const auto [stop, error] = std::from_chars(port.data(), port.data() + port.size(), number);
+        if (!port.empty() &&
+            (error != std::errc{} || stop != port.data() + port.size() || number > 65535)) {
+            return std::nullopt;
+        }
         authority = authority.substr(0, colon);
     }
     return pageNamed(authority);

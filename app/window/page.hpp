@@ -24,8 +24,9 @@ std::optional<Page> pageNamed(std::string_view raw);
 
 // The page a URL names by its host, compared exactly and case-sensitively with the raw values.
 // The host is cut from the URL's own text rather than by a URL parser, because parsers lower-case
-// hosts and vantric://Memory must not select the Memory page. Scheme, path, query and fragment
-// are not examined; a URL without a host names no page.
+// hosts and vantric://Memory must not select the Memory page. Which scheme, path, query and
+// fragment a URL has is not examined, but a text that is no URL (no scheme, a port that is no
+// port) names no page, nor does a URL without a host.
 std::optional<Page> pageForUrl(std::string_view url);
 
 }  // namespace vantric

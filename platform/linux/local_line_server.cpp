@@ -1,6 +1,8 @@
 #include "platform/linux/local_line_server.hpp"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -9,8 +11,19 @@
 
 namespace vantric {
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::chrono::milliseconds watchInterval{1000};
+
+}  // namespace
+
 LocalLineServer::LocalLineServer(Handler handler, QObject* parent)
-    : QObject(parent), handler_(std::move(handler)) {}
+    : QObject(parent), handler_(std::move(handler)) {
+    watch_.setInterval(watchInterval);
+    connect(&watch_, &QTimer::timeout, this, &LocalLineServer::watch);
+}
 
 LocalLineServer::~LocalLineServer() {
     if (server_ != nullptr) {
@@ -19,11 +32,17 @@ LocalLineServer::~LocalLineServer() {
 }
 
 bool LocalLineServer::listen(const QString& path) {
-    QLocalServer::removeServer(path);
+    path_ = path;
+    watch_.start();
+    return startListening();
+}
+
+bool LocalLineServer::startListening() {
+    QLocalServer::removeServer(path_);
     delete server_;
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(path)) {
+    if (!server_->listen(path_)) {
         return false;
     }
     connect(server_, &QLocalServer::newConnection, this, &LocalLineServer::accept);
@@ -37,12 +56,18 @@ void LocalLineServer::accept() {
             socket->deleteLater();
             continue;
         }
+        if (connectionCount() >= maxConnections) {
+            const auto longestIdle = std::min_element(
+                connections_.cbegin(), connections_.cend(),
+                [](const Connection& a, const Connection& b) { return a.lastLine < b.lastLine; });
+            drop(longestIdle.key());
+        }
         // Qt would otherwise buffer whatever a client sends before this server sees any of it.
         socket->setReadBufferSize(maxPendingBytes);
-        pending_.insert(socket, {});
+        connections_.insert(socket, Connection{.lines = {}, .lastLine = Clock::now()});
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-            pending_.remove(socket);
+            connections_.remove(socket);
             socket->deleteLater();
         });
         readFrom(socket);
@@ -50,22 +75,24 @@ void LocalLineServer::accept() {
 }
 
 void LocalLineServer::readFrom(QLocalSocket* socket) {
-    const auto found = pending_.find(socket);
-    if (found == pending_.end()) {
+    const auto found = connections_.find(socket);
+    if (found == connections_.end()) {
         return;
     }
-    // Taken out of the table while the handler runs, so nothing it does can leave a reference
-    // into the table dangling.
-    QByteArray buffer = std::exchange(found.value(), {}) + socket->readAll();
-    qsizetype lineEnd = 0;
-    while ((lineEnd = buffer.indexOf('\n')) >= 0) {
-        const QByteArray line = buffer.left(lineEnd);
-        buffer.remove(0, lineEnd + 1);
-        const QString text = QString::fromUtf8(line);
-        // Invalid sequences decode to replacement characters, which do not encode back to the
-        // same bytes.
-        const bool garbage = line.size() > maxPendingBytes || text.toUtf8() != line;
-        const std::optional<QByteArray> reply = garbage ? std::nullopt : handler_(text);
+    const auto lines = found->lines.take(socket->readAll());
+    if (!lines) {
+        drop(socket);
+        return;
+    }
+    if (!lines->empty()) {
+        found->lastLine = Clock::now();
+    }
+    for (const QString& line : *lines) {
+        const std::optional<QByteArray> reply = handler_(line);
+        // The handler may have closed the connection, or the whole server.
+        if (!connections_.contains(socket)) {
+            return;
+        }
         if (!reply) {
             drop(socket);
             return;
@@ -74,20 +101,29 @@ void LocalLineServer::readFrom(QLocalSocket* socket) {
             socket->write(*reply + '\n');
         }
     }
-    if (buffer.size() > maxPendingBytes) {
-        drop(socket);
-        return;
-    }
-    // The connection may have been closed while the handler ran.
-    if (const auto still = pending_.find(socket); still != pending_.end()) {
-        still.value() = buffer;
-    }
 }
 
 void LocalLineServer::drop(QLocalSocket* socket) {
-    pending_.remove(socket);
+    connections_.remove(socket);
+    socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
+}
+
+void LocalLineServer::watch() {
+    const auto now = Clock::now();
+    std::vector<QLocalSocket*> idle;
+    for (auto connection = connections_.cbegin(); connection != connections_.cend(); ++connection) {
+        if (now - connection->lastLine >= idleTimeout) {
+            idle.push_back(connection.key());
+        }
+    }
+    for (QLocalSocket* socket : idle) {
+        drop(socket);
+    }
+    if (server_ == nullptr || !server_->isListening()) {
+        startListening();
+    }
 }
 
 }  // namespace vantric

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -7,6 +8,9 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+
+#include "platform/linux/line_buffer.hpp"
 
 class QLocalServer;
 class QLocalSocket;
@@ -20,12 +24,21 @@ namespace vantric {
 // A connection that sends a line the handler refuses, invalid UTF-8, or more than
 // maxPendingBytes without a newline is dropped; the server goes on serving the others.
 //
+// It holds up under a client that floods it: at most maxConnections connections at once (a new
+// one ends the connection that has gone longest without a line), none kept more than
+// idleTimeoutMs without a whole line, so at most maxConnections x maxPendingBytes waits in its
+// buffers. Should accepting still fail (the process out of descriptors), Qt stops listening and
+// removes the socket file; the server then listens again within a second, once it can, so that
+// the next client always finds it.
+//
 // Lives on the thread that made it; the handler runs there.
 class LocalLineServer : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr qsizetype maxPendingBytes = qsizetype{16} * 1024;
+    static constexpr qsizetype maxPendingBytes = LineBuffer::maxPendingBytes;
+    static constexpr int maxConnections = 64;
+    static constexpr std::chrono::milliseconds idleTimeout{3000};
 
     // The reply to one line, without its newline (empty: nothing is sent back), or nullopt when
     // the line is garbage and its connection is to be dropped.
@@ -38,14 +51,25 @@ public:
     // server owns the path (by holding a lock): listening would take the name from it.
     bool listen(const QString& path);
 
+    int connectionCount() const { return static_cast<int>(connections_.size()); }
+
 private:
+    struct Connection {
+        LineBuffer lines;
+        std::chrono::steady_clock::time_point lastLine;
+    };
+
+    bool startListening();
     void accept();
     void readFrom(QLocalSocket* socket);
     void drop(QLocalSocket* socket);
+    void watch();
 
     Handler handler_;
+    QString path_;
     QLocalServer* server_ = nullptr;
-    QHash<QLocalSocket*, QByteArray> pending_;  // the partial line of each connection
+    QHash<QLocalSocket*, Connection> connections_;
+    QTimer watch_;
 };
 
 }  // namespace vantric

@@ -1,48 +1,63 @@
 #include "platform/widget_host/host_command_line.hpp"
 
+#include <utility>
+
 namespace vantric {
 
-std::optional<HostCommandLine> parseHostCommandLine(const QStringList& arguments) {
+namespace {
+
+ParsedHostCommandLine refused(const QString& problem) {
+    return ParsedHostCommandLine{.command = std::nullopt, .problem = problem};
+}
+
+}  // namespace
+
+ParsedHostCommandLine parseHostCommandLine(const QStringList& arguments) {
+    using Mode = HostCommandLine::Mode;
+    if (arguments.contains(QStringLiteral("--help"))) {
+        return ParsedHostCommandLine{.command = HostCommandLine{.mode = Mode::help}};
+    }
     HostCommandLine command;
     bool modeGiven = false;
-    const auto setMode = [&](HostCommandLine::Mode mode) {
-        const bool first = !modeGiven;
-        modeGiven = true;
-        command.mode = mode;
-        return first;
-    };
     for (qsizetype index = 0; index < arguments.size(); ++index) {
         const QString& argument = arguments[index];
-        const bool hasValue = index + 1 < arguments.size();
-        if (argument == QStringLiteral("--list")) {
-            if (!setMode(HostCommandLine::Mode::list)) {
-                return std::nullopt;
+        const std::optional<Mode> mode =
+            argument == QStringLiteral("--list")     ? std::optional(Mode::list)
+            : argument == QStringLiteral("--add")    ? std::optional(Mode::add)
+            : argument == QStringLiteral("--remove") ? std::optional(Mode::remove)
+            : argument == QStringLiteral("--render") ? std::optional(Mode::render)
+                                                     : std::nullopt;
+        const bool takesValue = mode != Mode::list;
+        if (!mode && argument != QStringLiteral("--plugin") &&
+            argument != QStringLiteral("--out")) {
+            return refused(QStringLiteral("unknown option \"%1\"").arg(argument));
+        }
+        if (takesValue && index + 1 >= arguments.size()) {
+            return refused(QStringLiteral("%1 needs a value").arg(argument));
+        }
+        const QString value = takesValue ? arguments[++index] : QString();
+        if (mode) {
+            if (std::exchange(modeGiven, true)) {
+                return refused(QStringLiteral("%1: only one of --list, --add, --remove and "
+                                              "--render at a time")
+                                   .arg(argument));
             }
-            continue;
-        }
-        if (!hasValue) {
-            return std::nullopt;
-        }
-        const QString& value = arguments[++index];
-        if (argument == QStringLiteral("--plugin") && !command.plugin) {
-            command.plugin = value;
-        } else if (argument == QStringLiteral("--out") && command.out.isEmpty()) {
-            command.out = value;
-        } else if ((argument == QStringLiteral("--add") && setMode(HostCommandLine::Mode::add)) ||
-                   (argument == QStringLiteral("--remove") &&
-                    setMode(HostCommandLine::Mode::remove)) ||
-                   (argument == QStringLiteral("--render") &&
-                    setMode(HostCommandLine::Mode::render))) {
+            command.mode = *mode;
             command.kind = value;
-        } else {
-            return std::nullopt;
+        } else if (argument == QStringLiteral("--plugin")) {
+            if (std::exchange(command.plugin, value)) {
+                return refused(QStringLiteral("--plugin is given twice"));
+            }
+        } else if (!std::exchange(command.out, value).isEmpty()) {
+            return refused(QStringLiteral("--out is given twice"));
         }
     }
     // --out belongs to --render, and --render needs it.
-    if ((command.mode == HostCommandLine::Mode::render) == command.out.isEmpty()) {
-        return std::nullopt;
+    if ((command.mode == Mode::render) == command.out.isEmpty()) {
+        return refused(command.out.isEmpty() ? QStringLiteral("--render needs --out FILE.png")
+                                             : QStringLiteral("--out goes only with --render"));
     }
-    return command;
+    return ParsedHostCommandLine{.command = command, .problem = {}};
 }
 
 std::optional<VitalsWidgetKind> kindFromArgument(const QString& argument) {

@@ -11,10 +11,10 @@ namespace vantric {
 
 inline constexpr char hostUsageLine[] =
     "usage: vantric-widget-host [--plugin PATH] [--list | --add KIND | --remove KIND | "
-    "--render KIND --out FILE.png]";
+    "--render KIND --out FILE.png] | --help";
 
 struct HostCommandLine {
-    enum class Mode { host, list, add, remove, render };
+    enum class Mode { host, list, add, remove, render, help };
 
     Mode mode = Mode::host;
     std::optional<QString> plugin{};  // the installed plug-in when absent
@@ -22,8 +22,17 @@ struct HostCommandLine {
     QString out{};                    // --render's file
 };
 
-// The arguments after the program name; nullopt when they make no valid command.
-std::optional<HostCommandLine> parseHostCommandLine(const QStringList& arguments);
+// The command, or what is wrong with the arguments, naming the option at fault.
+struct ParsedHostCommandLine {
+    std::optional<HostCommandLine> command{};
+    QString problem{};  // empty when there is a command
+
+    explicit operator bool() const { return command.has_value(); }
+    const HostCommandLine* operator->() const { return &*command; }
+};
+
+// The arguments after the program name. --help, wherever it comes, asks for the usage alone.
+ParsedHostCommandLine parseHostCommandLine(const QStringList& arguments);
 
 // A raw value ("cpu") or a kind identifier ("org.vantric.Vantric.CPU").
 std::optional<VitalsWidgetKind> kindFromArgument(const QString& argument);

@@ -3,13 +3,8 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QStandardPaths>
 
 namespace vantric {
-
-QString defaultHostFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-}
 
 QString hostSocketPath(const QString& folder) {
     return QDir(folder).filePath(QStringLiteral("vantric-widget-host.socket"));

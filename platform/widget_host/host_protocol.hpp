@@ -17,11 +17,10 @@ namespace vantric {
 //   "placements"      the placed widgets changed on disk and are to be read again; reply "ok"
 enum class HostRequest { reload, configurations, placements };
 
-// The user's runtime folder, private to them.
-QString defaultHostFolder();
-QString hostSocketPath(const QString& folder = defaultHostFolder());
+// In the user's private runtime folder (see privateRuntimeFolder).
+QString hostSocketPath(const QString& folder);
 // Held by the running host, so that a second one can tell it is not needed.
-QString hostLockPath(const QString& folder = defaultHostFolder());
+QString hostLockPath(const QString& folder);
 
 QByteArray requestLine(HostRequest request);
 // nullopt for a line that is no request.

@@ -3,9 +3,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
 #include <QLockFile>
 
+#include "platform/linux/runtime_folder.hpp"
 #include "platform/widget_host/bundle_loader.hpp"
 #include "platform/widget_host/host_client.hpp"
 #include "platform/widget_host/host_command_line.hpp"
@@ -25,7 +25,9 @@ void say(const QString& line) {
         std::fprintf(stderr, "vantric-widget-host: %s\n", line.toLocal8Bit().constData()));
 }
 
-int usage() {
+// The arguments' problem and the usage line on standard error.
+int usage(const QString& problem) {
+    say(problem);
     static_cast<void>(std::fprintf(stderr, "%s\n", vantric::hostUsageLine));
     return 2;
 }
@@ -52,15 +54,22 @@ int list(const WidgetBundle& bundle) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int edit(const HostCommandLine& command, const WidgetBundle& bundle) {
+int edit(const HostCommandLine& command, const WidgetBundle& bundle,
+         const std::optional<QString>& folder) {
     const auto description = offered(bundle, command.kind);
     if (!description) {
         return 2;
     }
     auto placements = vantric::loadPlacements();
     if (command.mode == HostCommandLine::Mode::add) {
-        placements.push_back({.kind = description->kind,
-                              .position = vantric::freeSpot(placements, description->kind)});
+        const auto spot = placements.size() < vantric::maxPlacements
+                              ? vantric::freeSpot(placements, description->kind)
+                              : std::nullopt;
+        if (!spot) {
+            say(QStringLiteral("no room for another widget: %1 are placed").arg(placements.size()));
+            return 1;
+        }
+        placements.push_back({.kind = description->kind, .position = *spot});
     } else {
         const auto last = vantric::lastPlacementOf(placements, description->kind);
         if (!last) {
@@ -69,10 +78,15 @@ int edit(const HostCommandLine& command, const WidgetBundle& bundle) {
         }
         placements.erase(placements.begin() + static_cast<std::ptrdiff_t>(*last));
     }
-    vantric::savePlacements(placements);
+    if (!vantric::savePlacements(placements)) {
+        say(QStringLiteral("cannot save the placed widgets in %1").arg(vantric::placementsFile()));
+        return 1;
+    }
     // A host that runs shows the change at once; one that does not reads it when it starts.
-    static_cast<void>(
-        vantric::askHost(vantric::hostSocketPath(), vantric::HostRequest::placements));
+    if (folder) {
+        static_cast<void>(
+            vantric::askHost(vantric::hostSocketPath(*folder), vantric::HostRequest::placements));
+    }
     return 0;
 }
 
@@ -95,23 +109,21 @@ int render(const HostCommandLine& command, WidgetBundle& bundle) {
 
 // Held for the host's whole life, so that there is one host per user; null when another
 // host holds it.
-std::unique_ptr<QLockFile> claimHost() {
-    const QString folder = vantric::defaultHostFolder();
-    QDir().mkpath(folder);
+std::unique_ptr<QLockFile> claimHost(const QString& folder) {
     auto lock = std::make_unique<QLockFile>(vantric::hostLockPath(folder));
     // A lock left by a host that died is taken over at once; a live host's is never stale.
     lock->setStaleLockTime(0);
     return lock->tryLock(0) ? std::move(lock) : nullptr;
 }
 
-int host(WidgetBundle& bundle) {
-    const QString socket = vantric::hostSocketPath();
+int host(WidgetBundle& bundle, const std::optional<QString>& folder) {
     QGuiApplication::setDesktopFileName(QStringLiteral("vantric-widget-host"));
     // The host lives on with no widget placed, waiting for one to be added.
     QApplication::setQuitOnLastWindowClosed(false);
     vantric::WidgetHost running(bundle);
+    const auto socket = folder ? std::optional(vantric::hostSocketPath(*folder)) : std::nullopt;
     if (!running.start(socket)) {
-        say(QStringLiteral("cannot listen on %1").arg(socket));
+        say(QStringLiteral("cannot listen on %1").arg(*socket));
         return 1;
     }
     return QApplication::exec();
@@ -126,16 +138,24 @@ int main(int argc, char** argv) {
     }
     const auto command = vantric::parseHostCommandLine(arguments);
     if (!command) {
-        return usage();
+        return usage(command.problem);
+    }
+    if (command->mode == HostCommandLine::Mode::help) {
+        return std::printf("%s\n", vantric::hostUsageLine) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
     }
     // Before Qt starts: a second host, as at a login that starts one, needs no display to leave.
+    const std::optional<QString> folder = vantric::privateRuntimeFolder();
     std::unique_ptr<QLockFile> hostLock;
-    if (command->mode == HostCommandLine::Mode::host) {
-        hostLock = claimHost();
+    if (command->mode == HostCommandLine::Mode::host && folder) {
+        hostLock = claimHost(*folder);
         if (hostLock == nullptr) {
             say(QStringLiteral("a widget host already runs"));
             return 0;
         }
+    } else if (command->mode == HostCommandLine::Mode::host) {
+        say(
+            QStringLiteral("no private runtime folder: running without the lock and socket that "
+                           "keep to one host, which Vantric and --add cannot reach"));
     }
     if (command->mode == HostCommandLine::Mode::render) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -161,9 +181,10 @@ int main(int argc, char** argv) {
     switch (command->mode) {
     case HostCommandLine::Mode::list: return list(*loaded.bundle);
     case HostCommandLine::Mode::add:
-    case HostCommandLine::Mode::remove: return edit(*command, *loaded.bundle);
-    case HostCommandLine::Mode::render: return render(*command, *loaded.bundle);
-    case HostCommandLine::Mode::host: return host(*loaded.bundle);
+    case HostCommandLine::Mode::remove: return edit(*command.command, *loaded.bundle, folder);
+    case HostCommandLine::Mode::render: return render(*command.command, *loaded.bundle);
+    case HostCommandLine::Mode::host: return host(*loaded.bundle, folder);
+    case HostCommandLine::Mode::help: break;
     }
-    return usage();
+    return 0;
 }

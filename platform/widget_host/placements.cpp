@@ -22,27 +22,40 @@ constexpr int columns = 6;
 
 }  // namespace
 
-std::vector<Placement> loadPlacements() {
-    QSettings store(QStringLiteral("Vantric"), QStringLiteral("WidgetHost"));
-    store.sync();
+QString placementsFile() {
+    // The native format's name (WidgetHost.conf), which on Linux is an INI file too.
+    return QSettings(QStringLiteral("Vantric"), QStringLiteral("WidgetHost")).fileName();
+}
+
+std::vector<Placement> loadPlacements(const QString& file) {
+    QSettings store(file, QSettings::IniFormat);
     std::vector<Placement> placements;
-    const int count = store.beginReadArray(arrayKey);
+    // No more than were ever written: a damaged size of two billion would be walked for minutes.
+    const int count = std::min(store.beginReadArray(arrayKey), static_cast<int>(maxPlacements));
     for (int index = 0; index < count; ++index) {
         store.setArrayIndex(index);
         const auto kind = widgetKindForIdentifier(store.value(kindKey).toString().toStdString());
-        // A kind this version does not know is left out rather than guessed.
-        if (kind) {
-            placements.push_back(
-                {.kind = *kind,
-                 .position = {store.value(xKey).toInt(), store.value(yKey).toInt()}});
+        const auto coordinate = [&store](const QString& key) -> std::optional<int> {
+            bool read = false;
+            const qlonglong value = store.value(key).toLongLong(&read);
+            return read && value >= -farthestPosition && value <= farthestPosition
+                       ? std::optional(static_cast<int>(value))
+                       : std::nullopt;
+        };
+        const auto x = coordinate(xKey);
+        const auto y = coordinate(yKey);
+        // A kind this version does not know is left out rather than guessed, and so is a place
+        // that no screen could show.
+        if (kind && x && y) {
+            placements.push_back({.kind = *kind, .position = {*x, *y}});
         }
     }
     store.endArray();
     return placements;
 }
 
-void savePlacements(const std::vector<Placement>& placements) {
-    QSettings store(QStringLiteral("Vantric"), QStringLiteral("WidgetHost"));
+bool savePlacements(const std::vector<Placement>& placements, const QString& file) {
+    QSettings store(file, QSettings::IniFormat);
     // Entries past a shorter array's end would otherwise stay in the file.
     store.remove(arrayKey);
     store.beginWriteArray(arrayKey, static_cast<int>(placements.size()));
@@ -54,10 +67,14 @@ void savePlacements(const std::vector<Placement>& placements) {
     }
     store.endArray();
     store.sync();
+    return store.status() == QSettings::NoError;
 }
 
-QPoint freeSpot(const std::vector<Placement>& placements, VitalsWidgetKind kind) {
-    for (int spot = 0;; ++spot) {
+std::optional<QPoint> freeSpot(const std::vector<Placement>& placements, VitalsWidgetKind kind) {
+    // A placed widget keeps a new one out of the cells of at most two rows, so with no more than
+    // maxPlacements placed one of these rows is wholly free.
+    constexpr int rows = static_cast<int>(maxPlacements) * 2 + 1;
+    for (int spot = 0; spot < rows * columns; ++spot) {
         const QPoint corner(margin + (spot % columns) * cell, margin + (spot / columns) * cell);
         // A medium widget does not hang past the grid's last column.
         if (corner.x() + widgetSize(kind).width() > margin + columns * cell - gap) {
@@ -73,6 +90,7 @@ QPoint freeSpot(const std::vector<Placement>& placements, VitalsWidgetKind kind)
             return corner;
         }
     }
+    return std::nullopt;
 }
 
 std::optional<std::size_t> lastPlacementOf(const std::vector<Placement>& placements,

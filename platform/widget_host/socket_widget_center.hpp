@@ -11,7 +11,7 @@ namespace vantric {
 // blocking (see askHostLater). Lives on the thread whose event loop answers, the main thread.
 class SocketWidgetCenter final : public WidgetCenter {
 public:
-    explicit SocketWidgetCenter(QString socketPath = hostSocketPath());
+    explicit SocketWidgetCenter(QString socketPath);
 
     void reloadAllTimelines() override;
     void requestConfigurations(ConfigurationsAnswer answer) override;

@@ -11,6 +11,13 @@
 
 namespace vantric {
 
+namespace {
+
+// A plug-in that has not answered in this time has lost the request; it is asked again.
+constexpr std::chrono::seconds overdue{60};
+
+}  // namespace
+
 WidgetHost::WidgetHost(WidgetBundle& bundle, TimelineScheduler::Clock now)
     : bundle_(bundle),
       descriptions_(bundle.widgets()),
@@ -25,9 +32,9 @@ WidgetHost::~WidgetHost() {
     gate_->close();
 }
 
-bool WidgetHost::start(const QString& socketPath) {
+bool WidgetHost::start(const std::optional<QString>& socketPath) {
     readPlacements();
-    return server_.listen(socketPath);
+    return !socketPath || server_.listen(*socketPath);
 }
 
 std::optional<QByteArray> WidgetHost::handle(const QString& line) {
@@ -81,6 +88,7 @@ void WidgetHost::readPlacements() {
     for (const Placed& gone : previous) {
         if (gone.window != nullptr) {
             scheduler_.forget(gone.id);
+            awaited_.erase(gone.id);
         }
     }
     request(fresh);
@@ -113,12 +121,15 @@ WidgetHost::Placed* WidgetHost::find(int id) {
 }
 
 void WidgetHost::request(const std::vector<int>& ids) {
+    const auto now = std::chrono::steady_clock::now();
     // Issued back to back, so that the plug-in serves them with one measurement.
     for (const int id : ids) {
         const Placed* const placed = find(id);
-        if (placed == nullptr) {
+        const auto asked = awaited_.find(id);
+        if (placed == nullptr || (asked != awaited_.end() && now - asked->second < overdue)) {
             continue;
         }
+        awaited_.insert_or_assign(id, now);
         scheduler_.forget(id);
         bundle_.timeline(placed->placement.kind, [this, gate = gate_, id](Timeline timeline) {
             gate->post([this, id, timeline = std::move(timeline)] { apply(id, timeline); });
@@ -128,6 +139,7 @@ void WidgetHost::request(const std::vector<int>& ids) {
 }
 
 void WidgetHost::apply(int id, const Timeline& timeline) {
+    awaited_.erase(id);
     Placed* const placed = find(id);
     // Removed while its timeline was on the way.
     if (placed == nullptr) {
@@ -168,6 +180,7 @@ void WidgetHost::remove(int id) {
     found->window.release()->deleteLater();
     placed_.erase(found);
     scheduler_.forget(id);
+    awaited_.erase(id);
     rearm();
     save();
 }
@@ -177,7 +190,8 @@ void WidgetHost::save() const {
     for (const Placed& placed : placed_) {
         placements.push_back(placed.placement);
     }
-    savePlacements(placements);
+    // The host has no one to tell: a place that could not be saved is saved with the next move.
+    static_cast<void>(savePlacements(placements));
 }
 
 }  // namespace vantric

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include <QByteArray>
@@ -22,7 +24,8 @@ namespace vantric {
 // the socket through which the application and the --add / --remove commands reach it.
 //
 // Timelines are asked for all at once when widgets appear, again when a timeline's reload date
-// comes, and for every widget on "reload". Main thread.
+// comes, and for every widget on "reload"; never for a widget whose last request is still on its
+// way. Main thread.
 class WidgetHost : public QObject {
     Q_OBJECT
 
@@ -30,8 +33,8 @@ public:
     explicit WidgetHost(WidgetBundle& bundle, TimelineScheduler::Clock now = AbsoluteTime::now);
     ~WidgetHost() override;
 
-    // Shows the placed widgets and listens on socketPath; false when it cannot listen.
-    bool start(const QString& socketPath);
+    // Shows the placed widgets and listens on socketPath, if given; false when it cannot listen.
+    bool start(const std::optional<QString>& socketPath);
 
     // One request line from the socket: the reply, or nullopt for garbage.
     std::optional<QByteArray> handle(const QString& line);
@@ -57,6 +60,9 @@ private:
     WidgetBundle& bundle_;
     std::vector<WidgetDescription> descriptions_;
     std::vector<Placed> placed_{};  // in placement order
+    // The widgets whose timeline was asked for and has not come, with when it was asked for: a
+    // reload, or a flood of them, asks again only once it has come or is overdue.
+    std::unordered_map<int, std::chrono::steady_clock::time_point> awaited_{};
     int nextId_ = 1;
     TimelineScheduler scheduler_;
     QTimer wakeTimer_{};

@@ -1,5 +1,6 @@
 #include "app/store/command_line.hpp"
 
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -48,6 +49,21 @@ TEST(CommandLine, TakesScreenshotOptionsOnlyWithAScreenshotAndUrlsOnlyForTheWind
           Arguments{"--screenshot", "a.png", "vantric://cpu"},
           Arguments{"--info", "vantric://cpu"}}) {
         EXPECT_FALSE(parseCommandLine(rejected)) << rejected.back();
+    }
+}
+
+TEST(CommandLine, NamesWhatItCouldNotUseAndTakesHelpFromAnywhere) {
+    EXPECT_TRUE(parseCommandLine(Arguments{"--json", "--help", "--bogus"})->help);
+    const std::pair<Arguments, const char*> rows[] = {
+        {{"--json", "--count", "2x"}, "--count needs a positive whole number, not \"2x\""},
+        {{"--screenshot", "a.png", "--readings"}, "--readings needs a whole number"},
+        {{"--frobnicate"}, "unknown option \"--frobnicate\""},
+        {{"--page", "cpu"}, "--page goes only with --screenshot"},
+        {{"--info", "--info"}, "--info is given twice"},
+        {{"--json", "vantric://cpu"}, "\"vantric://cpu\": only the window opens URLs"},
+    };
+    for (const auto& [arguments, problem] : rows) {
+        EXPECT_EQ(parseCommandLine(arguments).problem, problem);
     }
 }
 

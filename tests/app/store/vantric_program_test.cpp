@@ -22,10 +22,14 @@ TEST(VantricProgram, ExitsZeroAfterTheCountedLinesAndTwoWithAUsageLineOnABadArgu
     EXPECT_EQ(exitStatus("--json --count none 2>/dev/null"), 2);
 }
 
-TEST(VantricProgram, PrintsTheMachineDescriptionAsOneObjectWithInfo) {
+TEST(VantricProgram, PrintsTheMachineDescriptionOrHelpAndSaysWhenTheyCannotBeWritten) {
     EXPECT_EQ(
         exitStatus("--info | grep -c '^{\"chip\":.*\"coreSummary\":\"[0-9]* cores' | grep -qx 1"),
         0);
+    EXPECT_EQ(exitStatus("--help | grep -q '^usage: vantric'"), 0);
+    EXPECT_EQ(exitStatus("--help >/dev/null"), 0);
+    EXPECT_EQ(exitStatus("--info >/dev/full 2>/dev/null"), 1);
+    EXPECT_EQ(exitStatus("--info 2>&1 >/dev/full | grep -q 'cannot write'"), 0);
 }
 
 }  // namespace

@@ -29,8 +29,11 @@ TEST(PageUrls, SelectOnlyByTheExactLowerCaseHost) {
     EXPECT_EQ(pageForUrl("vantric://cpu/any/path?q#f"), Page::cpu);
     EXPECT_EQ(pageForUrl("other://widgets"), Page::widgets);
     EXPECT_EQ(pageForUrl("vantric://user@gpu:80"), Page::gpu);
-    for (const char* ignored : {"vantric://Memory", "vantric://", "vantric:memory", "memory",
-                                "vantric://disk", "vantric://%6Demory", ""}) {
+    EXPECT_EQ(pageForUrl("vantric://cpu:/"), Page::cpu);
+    for (const char* ignored :
+         {"vantric://Memory", "vantric://", "vantric:memory", "memory", "vantric://disk",
+          "vantric://%6Demory", "", "://cpu", "1x://cpu", "van tric://cpu", "vantric://cpu:abc",
+          "vantric://cpu:99999999999", "vantric://cpu:65536", "vantric://cpu:-1"}) {
         EXPECT_FALSE(pageForUrl(ignored)) << ignored;
     }
 }

@@ -1,6 +1,9 @@
 #include "platform/widget_host/placements.hpp"
 
+#include <QDir>
+#include <QFile>
 #include <QRect>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -13,13 +16,13 @@ TEST(Placements, NewWidgetsGoWhereTheyOverlapNoPlacedOne) {
     for (const VitalsWidgetKind kind :
          {VitalsWidgetKind::cpu, VitalsWidgetKind::overview, VitalsWidgetKind::cpu,
           VitalsWidgetKind::overview, VitalsWidgetKind::memory, VitalsWidgetKind::gpu}) {
-        placed.push_back({.kind = kind, .position = freeSpot(placed, kind)});
+        placed.push_back({.kind = kind, .position = freeSpot(placed, kind).value()});
     }
     placed.erase(placed.begin());
     placed.push_back({.kind = VitalsWidgetKind::overview,
-                      .position = freeSpot(placed, VitalsWidgetKind::overview)});
-    placed.push_back(
-        {.kind = VitalsWidgetKind::gpu, .position = freeSpot(placed, VitalsWidgetKind::gpu)});
+                      .position = freeSpot(placed, VitalsWidgetKind::overview).value()});
+    placed.push_back({.kind = VitalsWidgetKind::gpu,
+                      .position = freeSpot(placed, VitalsWidgetKind::gpu).value()});
 
     for (std::size_t a = 0; a < placed.size(); ++a) {
         const QRect first(placed[a].position, widgetSize(placed[a].kind));
@@ -32,6 +35,41 @@ TEST(Placements, NewWidgetsGoWhereTheyOverlapNoPlacedOne) {
     }
     // The small widget fills the spot the removed one left.
     EXPECT_EQ(placed.back().position, freeSpot({}, VitalsWidgetKind::cpu));
+}
+
+// A damaged file: places at the ends of the int range, whose rectangles overflowed and so took
+// every spot, garbage, and an array size that took minutes to walk. What is sound is kept.
+TEST(Placements, DamagedPlacesAreLeftOutAndTheRestKeptWithinBounds) {
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("WidgetHost.conf"));
+    QFile damaged(file);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(
+        "[widgets]\n"
+        "1\\kind=org.vantric.Vantric.CPU\n1\\x=2147483647\n1\\y=2147483647\n"
+        "2\\kind=org.vantric.Vantric.GPU\n2\\x=-2147483648\n2\\y=40\n"
+        "3\\kind=org.vantric.Vantric.Memory\n3\\x=200\n3\\y=32\n"
+        "4\\kind=org.vantric.Vantric.Overview\n4\\x=ten\n4\\y=32\n"
+        "70\\kind=org.vantric.Vantric.CPU\n70\\x=0\n70\\y=0\n"
+        "size=2147483647\n");
+    damaged.close();
+    const std::vector<Placement> loaded = loadPlacements(file);
+    EXPECT_EQ(loaded,
+              (std::vector<Placement>{{.kind = VitalsWidgetKind::memory, .position = {200, 32}}}));
+
+    // Even a desktop full of widgets leaves a spot, and the search ends.
+    std::vector<Placement> full;
+    for (std::size_t index = 0; index < maxPlacements; ++index) {
+        full.push_back({.kind = VitalsWidgetKind::overview,
+                        .position = freeSpot(full, VitalsWidgetKind::overview).value()});
+    }
+    EXPECT_TRUE(freeSpot(full, VitalsWidgetKind::overview));
+
+    // Saved into a folder where the file should be: said, not taken for done.
+    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("taken.conf")));
+    EXPECT_FALSE(savePlacements(loaded, folder.filePath(QStringLiteral("taken.conf"))));
+    EXPECT_TRUE(savePlacements(full, file));
+    EXPECT_EQ(loadPlacements(file), full);
 }
 
 TEST(Placements, RemovalPicksTheLastOfTheKind) {

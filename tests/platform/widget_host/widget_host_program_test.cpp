@@ -1,5 +1,11 @@
+#include <sys/resource.h>
+
+#include <memory>
+#include <vector>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLibraryInfo>
 #include <QLocalSocket>
@@ -162,8 +168,23 @@ TEST(WidgetHostProgram, ServesItsPlacedWidgetsOverTheSocket) {
     EXPECT_TRUE(dropsConnectionAfter(user.socket(), QByteArray(17 * 1024, 'r')));
     EXPECT_EQ(user.timelineRequests(), 3);
 
-    EXPECT_EQ(askHost(user.socket(), HostRequest::reload), QByteArray(okReply));
-    EXPECT_TRUE(eventually([&] { return user.timelineRequests() == 6; }));
+    // A reload while the first timelines are still on their way asks for nothing more.
+    EXPECT_TRUE(eventually([&] {
+        return askHost(user.socket(), HostRequest::reload) == QByteArray(okReply) &&
+               user.timelineRequests() == 6;
+    }));
+
+    // A flood of reloads asks again only for timelines that have come: a few rounds, not 6,000.
+    QLocalSocket flood;
+    flood.connectToServer(user.socket());
+    ASSERT_TRUE(flood.waitForConnected(1000));
+    flood.write(QByteArray("reload\n").repeated(2000));
+    qsizetype answered = 0;
+    EXPECT_TRUE(eventually([&] {
+        answered += flood.readAll().count('\n');
+        return answered == 2000;
+    }));
+    EXPECT_LT(user.timelineRequests(), 60);
 
     // --remove tells the running host, which drops the last CPU widget at once.
     ASSERT_EQ(user.run({QStringLiteral("--remove"), QStringLiteral("cpu")}).code, 0);
@@ -178,6 +199,65 @@ TEST(WidgetHostProgram, ServesItsPlacedWidgetsOverTheSocket) {
 
     host.terminate();
     EXPECT_TRUE(host.waitForFinished(processTimeoutMs));
+}
+
+// Out of descriptors, Qt stops listening and removes the socket file; the host closes the idle
+// connections and listens again, so the next client is answered.
+TEST(WidgetHostProgram, AnswersAFreshClientAfterAFloodRanItOutOfDescriptors) {
+    const HostUser user;
+    QProcess host;
+    user.prepare(host, {}, QStringLiteral(FAKE_BUNDLE_PLUGIN));
+    host.setChildProcessModifier([] {
+        const rlimit few{.rlim_cur = 48, .rlim_max = 48};
+        setrlimit(RLIMIT_NOFILE, &few);
+    });
+    host.start();
+    ASSERT_TRUE(host.waitForStarted());
+    ASSERT_TRUE(eventually([&] { return placedKinds(user.socket()).has_value(); }, 10'000));
+
+    std::vector<std::unique_ptr<QLocalSocket>> flood;
+    for (int connection = 0; connection < 200; ++connection) {
+        flood.push_back(std::make_unique<QLocalSocket>());
+        flood.back()->connectToServer(user.socket());
+        flood.back()->waitForConnected(100);
+    }
+    EXPECT_TRUE(eventually([&] { return placedKinds(user.socket()).has_value(); }, 10'000));
+    EXPECT_EQ(host.state(), QProcess::Running);
+
+    host.terminate();
+    EXPECT_TRUE(host.waitForFinished(processTimeoutMs));
+}
+
+// Places that overflowed a rectangle, or an array size of two billion, no longer hold --add up;
+// places that cannot be saved are said to be so; --help and a bad option go where they belong.
+TEST(WidgetHostProgram, CommandsFinishOnDamagedPlacesAndSayWhatFailed) {
+    const HostUser user;
+    const QString places = user.file(QStringLiteral("config/Vantric/WidgetHost.conf"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(places).path()));
+    QFile damaged(places);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(
+        "[widgets]\n1\\kind=org.vantric.Vantric.CPU\n1\\x=2147483647\n"
+        "1\\y=2147483647\nsize=2147483647\n");
+    damaged.close();
+    EXPECT_EQ(user.run({QStringLiteral("--add"), QStringLiteral("cpu")}).code, 0);
+
+    ASSERT_TRUE(QFile::remove(places));
+    ASSERT_TRUE(QDir().mkpath(places));
+    const auto unsaved = user.run({QStringLiteral("--add"), QStringLiteral("cpu")});
+    EXPECT_EQ(unsaved.code, 1);
+    EXPECT_EQ(unsaved.err, QStringLiteral("vantric-widget-host: cannot save the placed widgets in "
+                                          "%1\n")
+                               .arg(places));
+
+    const auto help = user.run({QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("usage: vantric-widget-host")))
+        << help.out.toStdString();
+    const auto bad = user.run({QStringLiteral("--list"), QStringLiteral("--add")});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_TRUE(bad.err.startsWith(QStringLiteral("vantric-widget-host: --add needs a value\n")))
+        << bad.err.toStdString();
 }
 
 TEST(WidgetHostProgram, RendersARealTimelineAtTwiceTheWidgetSize) {
