@@ -52,7 +52,6 @@ TEST(LocalLineServer, AFloodOfIdleClientsNeitherLocksOutANewOneNorStays) {
     fresh.write("hello\n");
     EXPECT_TRUE(eventually([&] { return fresh.canReadLine(); }));
     EXPECT_EQ(fresh.readLine(), QByteArray("ok\n"));
-    EXPECT_LE(server.connectionCount(), LocalLineServer::maxConnections);
 
     // The answered client is idle now as well.
     EXPECT_TRUE(eventually([&] { return server.connectionCount() == 0; }, 6000));

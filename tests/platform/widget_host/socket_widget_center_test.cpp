@@ -65,7 +65,6 @@ Asked ask(WidgetCenter& center) {
 TEST(SocketWidgetCenter, WithoutAHostReportsNothingPlaced) {
     QTemporaryDir runtime;
     SocketWidgetCenter missing(hostSocketPath(runtime.path()));
-    missing.reloadAllTimelines();
     EXPECT_EQ(ask(missing).answer, Configurations{});
 
     // A socket file left by a host that died.
@@ -73,7 +72,6 @@ TEST(SocketWidgetCenter, WithoutAHostReportsNothingPlaced) {
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.close();
     SocketWidgetCenter left(hostSocketPath(runtime.path()));
-    left.reloadAllTimelines();
     const Asked asked = ask(left);
     EXPECT_EQ(asked.answer, Configurations{});
     EXPECT_FALSE(asked.answeredWithinTheCall);

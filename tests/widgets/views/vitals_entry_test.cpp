@@ -17,34 +17,6 @@ TEST(VitalsEntryPlaceholder, HasAnHourOfWavyHistoryEndingNow) {
     for (std::size_t i = 0; i < entry.history.size(); ++i) {
         EXPECT_DOUBLE_EQ(entry.date - entry.history[i].date, 150.0 * (23 - i)) << i;
     }
-    EXPECT_EQ(entry.history.back().date, now);
-    EXPECT_DOUBLE_EQ(entry.history.front().cpu, 0.28);
-    EXPECT_DOUBLE_EQ(entry.history.front().memory, 0.68);
-    EXPECT_DOUBLE_EQ(entry.history.front().gpu, 0.38);
-    // i = 5: sin(5 / 2.3), sin(1) and cos(5 / 1.7), in radians.
-    EXPECT_NEAR(entry.history[5].cpu, 0.4282, 1e-4);
-    EXPECT_NEAR(entry.history[5].memory, 0.7137, 1e-4);
-    EXPECT_NEAR(entry.history[5].gpu, 0.0632, 1e-4);
-}
-
-TEST(VitalsEntryPlaceholder, CarriesTheSampleReadings) {
-    const VitalsEntry entry = VitalsEntry::placeholder(now);
-    EXPECT_EQ(entry.cpu, (CPUSnapshot{.total = 0.32, .user = 0.21, .system = 0.11, .perCore = {}}));
-    EXPECT_EQ(entry.memory, (MemorySnapshot{.total = 17179869184,
-                                            .app = 7000000000,
-                                            .wired = 2300000000,
-                                            .compressed = 1900000000,
-                                            .cached = 3100000000,
-                                            .swapUsed = 0,
-                                            .swapTotal = 0,
-                                            .pressure = MemoryPressure::normal}));
-    EXPECT_EQ(entry.gpu, (GPUSnapshot{.available = true,
-                                      .utilization = 0.27,
-                                      .renderer = 0.26,
-                                      .tiler = 0.25,
-                                      .memoryInUse = 1100000000,
-                                      .memoryAllocated = 0}));
-    EXPECT_EQ(VitalsEntry::placeholder(now), entry);
 }
 
 TEST(VitalsEntrySpark, PlacesTheChosenFigureByAgeOverTheWindow) {
