@@ -83,7 +83,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) 
             return refused(std::move(*problem));
         }
     }
-    const int modes = int{request.json} + int{request.info} + int{request.screenshot.has_value()};
+    const int modes =
+        (request.json ? 1 : 0) + (request.info ? 1 : 0) + (request.screenshot ? 1 : 0);
     if (modes > 1) {
         return refused("--json, --info and --screenshot go one at a time");
     }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -40,7 +41,7 @@ TEST(LocalLineServer, AFloodOfIdleClientsNeitherLocksOutANewOneNorStays) {
     for (int client = 0; client < 100; ++client) {
         flood.push_back(std::make_unique<QLocalSocket>());
         flood.back()->connectToServer(folder.filePath(QStringLiteral("line.socket")));
-        flood.back()->write(QByteArray(10 * 1024, 'x'));
+        flood.back()->write(QByteArray(qsizetype{10} * 1024, 'x'));
     }
     EXPECT_TRUE(eventually([&] {
         return server.connectionCount() == LocalLineServer::maxConnections &&
@@ -82,7 +83,11 @@ TEST(RuntimeFolder, IsThisUsersAloneOrNone) {
     const QByteArray temporary = qgetenv("TMPDIR");
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", QFile::encodeName(shared.path()));
-    const QString qtFallback = at("runtime-") + QString::fromLocal8Bit(getpwuid(0)->pw_name);
+    passwd entry{};
+    passwd* found = nullptr;
+    std::array<char, 4096> names{};
+    ASSERT_TRUE(getpwuid_r(0, &entry, names.data(), names.size(), &found) == 0 && found != nullptr);
+    const QString qtFallback = at("runtime-") + QString::fromLocal8Bit(entry.pw_name);
     ASSERT_TRUE(QDir().mkpath(qtFallback));
     ASSERT_EQ(chown(QFile::encodeName(qtFallback).constData(), otherUser, otherUser), 0);
     EXPECT_EQ(privateRuntimeFolder(), at("vantric-0"));

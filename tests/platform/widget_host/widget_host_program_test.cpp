@@ -165,7 +165,7 @@ TEST(WidgetHostProgram, ServesItsPlacedWidgetsOverTheSocket) {
 
     EXPECT_TRUE(dropsConnectionAfter(user.socket(), "rm -rf /\n"));
     EXPECT_TRUE(dropsConnectionAfter(user.socket(), "reload\xff\n"));
-    EXPECT_TRUE(dropsConnectionAfter(user.socket(), QByteArray(17 * 1024, 'r')));
+    EXPECT_TRUE(dropsConnectionAfter(user.socket(), QByteArray(qsizetype{17} * 1024, 'r')));
     EXPECT_EQ(user.timelineRequests(), 3);
 
     // A reload while the first timelines are still on their way asks for nothing more.
