@@ -12,6 +12,7 @@
 #include "platform/linux/process_name.hpp"
 #include "platform/linux/process_roles.hpp"
 #include "platform/linux/process_stat.hpp"
+#include "platform/linux/program_names.hpp"
 #include "platform/linux/text_fields.hpp"
 
 namespace vantric {
@@ -20,7 +21,13 @@ namespace {
 void fuzzStat(std::string_view text) {
     if (const auto stat = parseProcessStat(text)) {
         fuzzCheck(isViewInto(stat->name, text), "the name is a view into the stat line");
-        // The stat line stands in for a command line: a name is only ever completed.
+        // The stat line stands in for a command line: a name is only ever completed, and a
+        // script is one of its arguments, no option.
+        if (const auto script = scriptArgument(text)) {
+            fuzzCheck(isViewInto(*script, text) && !script->empty() && !script->starts_with('-') &&
+                          script->find('\0') == std::string_view::npos,
+                      "a script is a whole argument of the command line");
+        }
         if (const auto whole = uncutName(stat->name, firstArgument(text))) {
             fuzzCheck(whole->size() > longestComm && whole->starts_with(stat->name),
                       "a completed name continues the kernel's");

@@ -3,8 +3,13 @@
 #include <QGuiApplication>
 #include <QIcon>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "platform/linux/linux_app_directory.hpp"
 #include "platform/linux/linux_process_table.hpp"
+#include "widgets/views/vitals_widget_kind.hpp"
 
 namespace vantric {
 
@@ -14,9 +19,20 @@ std::unique_ptr<ProcessSampler> makeMachineProcessSampler() {
     const std::string theme = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
                                   ? QIcon::themeName().toStdString()
                                   : std::string("hicolor");
+    // The window and the widget host installed beside it are one application, the one the
+    // desktop entry names; the host has no entry of its own. Read from the kernel, as the process
+    // table reads every program: Qt's own answer needs an application object, which --json has
+    // not.
+    std::error_code unreadable;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", unreadable);
+    std::vector<std::string> ownPrograms;
+    if (!unreadable) {
+        ownPrograms = {self.string(), (self.parent_path() / "vantric-widget-host").string()};
+    }
     return std::make_unique<ProcessSampler>(
         std::make_unique<LinuxProcessTable>(),
-        std::make_unique<LinuxAppDirectory>(LinuxAppDirectory::forThisSession(theme)));
+        std::make_unique<LinuxAppDirectory>(LinuxAppDirectory::forThisSession(
+            theme, std::string(desktopApplicationId), std::move(ownPrograms))));
 }
 
 }  // namespace vantric

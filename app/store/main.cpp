@@ -24,6 +24,7 @@
 #include "core/system_sampler.hpp"
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
+#include "widgets/views/vitals_widget_kind.hpp"
 #include "platform/linux/runtime_folder.hpp"
 
 namespace {
@@ -52,7 +53,7 @@ int printed(int written) {
 void configureApplication() {
     QApplication::setApplicationName(QStringLiteral("Vantric"));
     QApplication::setOrganizationName(QStringLiteral("Vantric"));
-    QApplication::setDesktopFileName(QStringLiteral("vantric"));
+    QApplication::setDesktopFileName(QString::fromLatin1(vantric::desktopApplicationId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vantric.svg")));
 }
 

@@ -8,7 +8,7 @@
 namespace vantric {
 
 // What said which application a process belongs to.
-enum class ApplicationEvidence { cgroupUnit, flatpakInfo, snapPath, appImagePath };
+enum class ApplicationEvidence { cgroupUnit, flatpakInfo, snapPath, appImagePath, program };
 
 // The application a process belongs to, named as the desktop names it: the id of its desktop
 // entry ("org.gnome.Nautilus"; "firefox_firefox" for a snap's), or an AppImage's file name. The

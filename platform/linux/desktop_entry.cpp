@@ -83,6 +83,12 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text,
                 entry.icon = unescapedKeyFileValue(value);
             } else if (key == "StartupWMClass") {
                 entry.startupWmClass = unescapedKeyFileValue(value);
+            } else if (key == "TryExec") {
+                entry.tryExec = unescapedKeyFileValue(value);
+            } else if (key == "Exec") {
+                const std::string exec = unescapedKeyFileValue(value);
+                entry.program = execProgram(exec);
+                entry.programWithOptions = execPassesOptions(exec);
             } else if (key == "Categories") {
                 const auto categories = keyFileList(value, ';');
                 entry.terminalEmulator = std::find(categories.begin(), categories.end(),
@@ -97,6 +103,44 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text,
         return std::nullopt;
     }
     return entry;
+}
+
+namespace {
+
+struct ExecWords {
+    std::string program;    // empty when its quotes do not close
+    std::string_view rest;  // the arguments after it
+};
+
+ExecWords splitExec(std::string_view exec) {
+    exec.remove_prefix(std::min(exec.find_first_not_of(' '), exec.size()));
+    if (!exec.starts_with('"')) {
+        const std::size_t end = std::min(exec.find(' '), exec.size());
+        return {.program = std::string(exec.substr(0, end)), .rest = exec.substr(end)};
+    }
+    // Inside quotes a backslash keeps the next character: '"', '`', '$' or '\\' itself.
+    std::string program;
+    for (std::size_t index = 1; index < exec.size(); ++index) {
+        if (exec[index] == '"') {
+            return {.program = std::move(program), .rest = exec.substr(index + 1)};
+        }
+        if (exec[index] == '\\' && index + 1 < exec.size()) {
+            ++index;
+        }
+        program.push_back(exec[index]);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string execProgram(std::string_view exec) {
+    return splitExec(exec).program;
+}
+
+bool execPassesOptions(std::string_view exec) {
+    const std::string_view rest = splitExec(exec).rest;
+    return rest.starts_with('-') || rest.find(" -") != std::string_view::npos;
 }
 
 std::optional<std::string> desktopFileId(std::string_view pathBelowApplications) {

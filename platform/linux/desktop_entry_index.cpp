@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/linux/file_text.hpp"
+#include "platform/linux/program_names.hpp"
 
 namespace vantric {
 
@@ -14,6 +15,61 @@ std::string asciiLower(std::string_view text) {
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
     return lower;
+}
+
+// How many links a path may pass through, as the kernel allows (MAXSYMLINKS).
+constexpr int mostLinks = 40;
+
+// An absolute path as the file it finally names under root: every link on the way followed, an
+// absolute target counted from root as it would be from "/". Nothing when it names no file, or
+// passes too many links.
+std::optional<std::string> resolvedUnderRoot(const std::filesystem::path& root,
+                                             std::string_view path) {
+    std::vector<std::string> pending;  // the components still to walk, the next one last
+    const auto push = [&pending](std::string_view components) {
+        std::vector<std::string> parts;
+        for (std::size_t start = 0; start <= components.size();) {
+            const std::size_t end = std::min(components.find('/', start), components.size());
+            if (end > start) {
+                parts.emplace_back(components.substr(start, end - start));
+            }
+            start = end + 1;
+        }
+        pending.insert(pending.end(), parts.rbegin(), parts.rend());
+    };
+    push(path);
+    std::string resolved;
+    int links = 0;
+    while (!pending.empty()) {
+        const std::string part = std::move(pending.back());
+        pending.pop_back();
+        if (part == ".") {
+            continue;
+        }
+        if (part == "..") {
+            resolved.resize(resolved.rfind('/') == std::string::npos ? 0 : resolved.rfind('/'));
+            continue;
+        }
+        const std::string candidate = resolved + "/" + part;
+        std::error_code error;
+        const auto status = std::filesystem::symlink_status(root / candidate.substr(1), error);
+        if (error || !std::filesystem::exists(status)) {
+            return std::nullopt;
+        }
+        if (!std::filesystem::is_symlink(status)) {
+            resolved = candidate;
+            continue;
+        }
+        const auto target = std::filesystem::read_symlink(root / candidate.substr(1), error);
+        if (error || ++links > mostLinks) {
+            return std::nullopt;
+        }
+        if (target.is_absolute()) {
+            resolved.clear();
+        }
+        push(target.generic_string());
+    }
+    return resolved.empty() ? std::string("/") : resolved;
 }
 
 std::optional<std::filesystem::file_time_type> modifiedTime(const std::filesystem::path& folder) {
@@ -37,6 +93,61 @@ std::optional<DesktopEntry> DesktopEntryIndex::find(std::string_view application
         entry = findOnce(applicationId.substr(0, underscore));
     }
     return entry ? std::optional(*entry) : std::nullopt;
+}
+
+std::optional<std::string> DesktopEntryIndex::applicationOfProgram(std::string_view program) {
+    refreshWhenDue();
+    // A program whose file has gone (replaced by an upgrade) is looked up as it was named.
+    const std::string path = programPath(program).value_or(std::string(program));
+    if (const auto found = byProgram_.find(path); found != byProgram_.end()) {
+        return found->second.id;
+    }
+    const DesktopEntry* named = findOnce(fileNameOf(program));
+    return named != nullptr ? std::optional(named->id) : std::nullopt;
+}
+
+std::optional<std::string> DesktopEntryIndex::programPath(std::string_view program) const {
+    if (program.starts_with('/')) {
+        return resolvedUnderRoot(settings_.root, program);
+    }
+    if (program.empty() || program.find('/') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    for (const std::string& folder : settings_.programFolders) {
+        if (folder.starts_with('/')) {
+            if (auto found =
+                    resolvedUnderRoot(settings_.root, folder + "/" + std::string(program))) {
+                return found;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void DesktopEntryIndex::indexPrograms(const DesktopEntry& entry) {
+    const auto claim = [&](const std::string& path) {
+        const bool named =
+            asciiLower(entry.id).find(asciiLower(fileNameOf(path))) != std::string::npos;
+        const ProgramClaim candidate{.id = entry.id,
+                                     .rank = (named ? 2 : 0) + (entry.programWithOptions ? 0 : 1)};
+        const auto [kept, added] = byProgram_.try_emplace(path, candidate);
+        // Entries come in the folders' order: a later one wins only by rank.
+        if (!added && candidate.rank > kept->second.rank) {
+            kept->second = candidate;
+        }
+    };
+    if (!entry.tryExec.empty()) {
+        const auto installed = programPath(entry.tryExec);
+        if (!installed) {
+            return;
+        }
+        claim(*installed);
+    }
+    if (!entry.program.empty() && !isGenericLauncherName(fileNameOf(entry.program))) {
+        if (const auto path = programPath(entry.program)) {
+            claim(*path);
+        }
+    }
 }
 
 std::optional<std::filesystem::path> DesktopEntryIndex::iconFile(std::string_view icon) {
@@ -84,6 +195,7 @@ void DesktopEntryIndex::read() {
     byId_.clear();
     byLowerId_.clear();
     byLowerWmClass_.clear();
+    byProgram_.clear();
     icons_.forget();
     for (const auto& folder : folders_) {
         readFolder(folder);
@@ -120,6 +232,7 @@ void DesktopEntryIndex::readFolder(const std::filesystem::path& folder) {
             if (!entry->startupWmClass.empty()) {
                 byLowerWmClass_.try_emplace(asciiLower(entry->startupWmClass), *id);
             }
+            indexPrograms(*entry);
         } else {
             entry.reset();
         }

@@ -3,12 +3,14 @@
 #include <cerrno>
 #include <charconv>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "platform/linux/proc_file.hpp"
 #include "platform/linux/process_roles.hpp"
+#include "platform/linux/program_names.hpp"
 
 namespace vantric {
 
@@ -42,8 +44,11 @@ private:
 
 }  // namespace
 
-LinuxAppResolver::LinuxAppResolver(const std::filesystem::path& root, TerminalAppTest isTerminalApp)
-    : proc_(root / "proc"), isTerminalApp_(std::move(isTerminalApp)) {
+LinuxAppResolver::LinuxAppResolver(const std::filesystem::path& root, TerminalAppTest isTerminalApp,
+                                   ProgramAppLookup applicationOfProgram)
+    : proc_(root / "proc"),
+      isTerminalApp_(std::move(isTerminalApp)),
+      applicationOfProgram_(std::move(applicationOfProgram)) {
     openProc();
 }
 
@@ -69,7 +74,16 @@ std::optional<ApplicationOfProcess> LinuxAppResolver::resolve(std::int32_t pid) 
     if (!facts.statReadable) {
         return std::nullopt;
     }
-    return fromAncestors(facts.parent);
+    if (auto ancestors = fromAncestors(facts.parent, &LinuxAppResolver::ownApplication)) {
+        return ancestors;
+    }
+    if (!applicationOfProgram_) {
+        return std::nullopt;
+    }
+    if (const auto& program = programApplication(pid, facts)) {
+        return program;
+    }
+    return fromAncestors(facts.parent, &LinuxAppResolver::programApplication);
 }
 
 LinuxAppResolver::Facts& LinuxAppResolver::factsOf(std::int32_t pid) {
@@ -106,6 +120,53 @@ const std::optional<ApplicationOfProcess>& LinuxAppResolver::ownApplication(std:
         }
     }
     return facts.own;
+}
+
+const std::optional<ApplicationOfProcess>& LinuxAppResolver::programApplication(std::int32_t pid,
+                                                                                Facts& facts) {
+    if (!facts.programRead) {
+        facts.programRead = true;
+        facts.program = programClaimOf(pid, facts);
+        if (facts.program) {
+            facts.program->witness = pid;
+        }
+    }
+    return facts.program;
+}
+
+std::optional<ApplicationOfProcess> LinuxAppResolver::programClaimOf(std::int32_t pid,
+                                                                     Facts& facts) {
+    const auto path = executable(pid);
+    if (!path) {
+        return std::nullopt;
+    }
+    // Owned: the reads below go through the buffers the path is a view of.
+    const std::string program(*path);
+    std::vector<std::string> asked;
+    if (isInterpreterName(fileNameOf(program))) {
+        if (const auto commandLine = read(pid, "cmdline")) {
+            if (const auto script = scriptArgument(*commandLine)) {
+                asked.emplace_back(*script);
+            }
+        }
+        // A script named relative to the folder it was started in.
+        if (!asked.empty() && !asked.front().starts_with('/') &&
+            asked.front().find('/') != std::string::npos) {
+            const auto folder = linkTarget(pid, "cwd");
+            asked.front() = folder ? std::string(*folder) + "/" + asked.front() : std::string();
+        }
+    }
+    asked.push_back(program);
+    for (const std::string& candidate : asked) {
+        if (candidate.empty()) {
+            continue;
+        }
+        if (auto appId = applicationOfProgram_(candidate)) {
+            ApplicationOfProcess claim{.appId = std::move(*appId), .via = ApplicationEvidence::program};
+            return acceptable(pid, facts, claim) ? std::optional(std::move(claim)) : std::nullopt;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<ApplicationOfProcess> LinuxAppResolver::claimOf(std::int32_t pid, Facts& facts) {
@@ -156,7 +217,8 @@ bool LinuxAppResolver::acceptable(std::int32_t pid, Facts& facts,
     return facts.isTerminal || !facts.hasControllingTerminal;
 }
 
-std::optional<ApplicationOfProcess> LinuxAppResolver::fromAncestors(std::int32_t parent) {
+std::optional<ApplicationOfProcess> LinuxAppResolver::fromAncestors(std::int32_t parent,
+                                                                    Claim claim) {
     std::int32_t pid = parent;
     for (std::size_t step = 0; pid > 0 && step < longestWalk; ++step) {
         Facts& facts = factsOf(pid);
@@ -164,7 +226,7 @@ std::optional<ApplicationOfProcess> LinuxAppResolver::fromAncestors(std::int32_t
         if (!facts.statReadable || facts.stopsWalk) {
             return std::nullopt;
         }
-        if (const auto& own = ownApplication(pid, facts)) {
+        if (const auto& own = (this->*claim)(pid, facts)) {
             // A terminal known only by its desktop entry ends the walk like one known by name.
             return isTerminalApp(own->appId) ? std::nullopt : own;
         }
@@ -190,15 +252,23 @@ std::optional<std::string_view> LinuxAppResolver::read(std::int32_t pid, std::st
     return text;
 }
 
-std::optional<std::string_view> LinuxAppResolver::executable(std::int32_t pid) {
+std::optional<std::string_view> LinuxAppResolver::linkTarget(std::int32_t pid,
+                                                             std::string_view link) {
     const ssize_t length =
-        readlinkat(procDescriptor_, RelativePath(pid, "exe").c_str(), link_.data(), link_.size());
+        readlinkat(procDescriptor_, RelativePath(pid, link).c_str(), link_.data(), link_.size());
     if (length <= 0 || static_cast<std::size_t>(length) == link_.size()) {
         return std::nullopt;
     }
-    std::string_view path(link_.data(), static_cast<std::size_t>(length));
-    if (path.ends_with(deletedSuffix)) {
-        path.remove_suffix(deletedSuffix.size());
+    return std::string_view(link_.data(), static_cast<std::size_t>(length));
+}
+
+std::optional<std::string_view> LinuxAppResolver::executable(std::int32_t pid) {
+    auto path = linkTarget(pid, "exe");
+    if (!path) {
+        return std::nullopt;
+    }
+    if (path->ends_with(deletedSuffix)) {
+        path->remove_suffix(deletedSuffix.size());
     }
     return path;
 }

@@ -28,6 +28,13 @@ namespace vantric {
 //    meets a terminal, a shell session (sshd, sudo, tmux, ..., or a session leader with a
 //    controlling terminal) or the desktop shell, pid 1 and kthreadd included: a program started
 //    from those is the user's, not an application's helper.
+// 4. Where none of that names one, as on desktops that make no unit per application and for
+//    anything started from a terminal: the desktop entry that starts the process's program (the
+//    caller's ProgramAppLookup). For an interpreter (python3, node, java, ...) the script or jar
+//    on its command line is asked first, then the interpreter. A claim that names a terminal is
+//    dropped as in 1 and 2.
+// 5. Then the nearest ancestor whose program an entry starts, walked as in 3: an application's
+//    helpers (a browser's sandbox, /opt/app/bin/worker under /opt/app/launcher) count with it.
 //
 // What is learnt about each process is kept for one batch (one pass of the caller's), so a cold
 // pass over hundreds of processes reads every shared ancestor once; identifiers are reused by
@@ -39,9 +46,13 @@ public:
     // Whether a desktop entry id is a terminal emulator's (Categories=TerminalEmulator), for the
     // terminals the built-in list does not know.
     using TerminalAppTest = std::function<bool(std::string_view appId)>;
+    // The desktop id of the entry that starts a program (an absolute path, or a name to find on
+    // PATH); nothing when no entry does.
+    using ProgramAppLookup = std::function<std::optional<std::string>(std::string_view program)>;
 
     explicit LinuxAppResolver(const std::filesystem::path& root = "/",
-                              TerminalAppTest isTerminalApp = {});
+                              TerminalAppTest isTerminalApp = {},
+                              ProgramAppLookup applicationOfProgram = {});
     ~LinuxAppResolver();
     LinuxAppResolver(const LinuxAppResolver&) = delete;
     LinuxAppResolver& operator=(const LinuxAppResolver&) = delete;
@@ -62,21 +73,29 @@ private:
         bool isTerminal = false;
         bool ownRead = false;
         std::optional<ApplicationOfProcess> own{};  // by the process's own files
+        bool programRead = false;
+        std::optional<ApplicationOfProcess> program{};  // by the entry that starts its program
     };
+    using Claim = const std::optional<ApplicationOfProcess>& (LinuxAppResolver::*)(std::int32_t,
+                                                                                   Facts&);
 
     Facts& factsOf(std::int32_t pid);
     void readStat(std::int32_t pid, Facts& facts);
     const std::optional<ApplicationOfProcess>& ownApplication(std::int32_t pid, Facts& facts);
     std::optional<ApplicationOfProcess> claimOf(std::int32_t pid, Facts& facts);
     bool acceptable(std::int32_t pid, Facts& facts, const ApplicationOfProcess& claim);
-    std::optional<ApplicationOfProcess> fromAncestors(std::int32_t parent);
+    const std::optional<ApplicationOfProcess>& programApplication(std::int32_t pid, Facts& facts);
+    std::optional<ApplicationOfProcess> programClaimOf(std::int32_t pid, Facts& facts);
+    std::optional<ApplicationOfProcess> fromAncestors(std::int32_t parent, Claim claim);
     bool isTerminalApp(std::string_view appId) const;
     std::optional<std::string_view> read(std::int32_t pid, std::string_view file);
+    std::optional<std::string_view> linkTarget(std::int32_t pid, std::string_view link);
     std::optional<std::string_view> executable(std::int32_t pid);
     bool openProc();
 
     std::filesystem::path proc_;
     TerminalAppTest isTerminalApp_;
+    ProgramAppLookup applicationOfProgram_;
     int procDescriptor_ = -1;
     std::unordered_map<std::int32_t, Facts> known_;
     std::string buffer_;             // every file read goes through it

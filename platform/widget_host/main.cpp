@@ -13,6 +13,7 @@
 #include "platform/widget_host/placements.hpp"
 #include "platform/widget_host/widget_host.hpp"
 #include "platform/widget_host/widget_render.hpp"
+#include "widgets/views/vitals_widget_kind.hpp"
 
 namespace {
 
@@ -117,7 +118,7 @@ std::unique_ptr<QLockFile> claimHost(const QString& folder) {
 }
 
 int host(WidgetBundle& bundle, const std::optional<QString>& folder) {
-    QGuiApplication::setDesktopFileName(QStringLiteral("vantric-widget-host"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(vantric::desktopApplicationId));
     // The host lives on with no widget placed, waiting for one to be added.
     QApplication::setQuitOnLastWindowClosed(false);
     vantric::WidgetHost running(bundle);

@@ -14,6 +14,11 @@ namespace vantric {
 // the widget plug-in both take the kinds from here, so they cannot disagree.
 inline constexpr std::string_view applicationIdentifier = "org.vantric.Vantric";
 
+// The application's id on the desktop: its desktop entry is vantric.desktop, and the window and
+// the widget host's windows carry it, so that the desktop, and Vantric's own lists, show both
+// programs as the one application.
+inline constexpr std::string_view desktopApplicationId = "vantric";
+
 // The four desktop widgets.
 enum class VitalsWidgetKind { cpu, memory, gpu, overview };
 
