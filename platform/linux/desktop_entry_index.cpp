@@ -97,13 +97,24 @@ std::optional<DesktopEntry> DesktopEntryIndex::find(std::string_view application
 
 std::optional<std::string> DesktopEntryIndex::applicationOfProgram(std::string_view program) {
     refreshWhenDue();
-    // A program whose file has gone (replaced by an upgrade) is looked up as it was named.
-    const std::string path = programPath(program).value_or(std::string(program));
-    if (const auto found = byProgram_.find(path); found != byProgram_.end()) {
-        return found->second.id;
+    const std::string asked(program);
+    if (const auto known = answers_.find(asked); known != answers_.end()) {
+        return known->second;
     }
-    const DesktopEntry* named = findOnce(fileNameOf(program));
-    return named != nullptr ? std::optional(named->id) : std::nullopt;
+    // Bounded, for a machine that runs new programs all day.
+    constexpr std::size_t mostAnswers = 4096;
+    if (answers_.size() >= mostAnswers) {
+        answers_.clear();
+    }
+    // A program whose file has gone (replaced by an upgrade) is looked up as it was named.
+    const std::string path = programPath(program).value_or(asked);
+    std::optional<std::string> answer;
+    if (const auto found = byProgram_.find(path); found != byProgram_.end()) {
+        answer = found->second.id;
+    } else if (const DesktopEntry* named = findOnce(fileNameOf(program))) {
+        answer = named->id;
+    }
+    return answers_.emplace(asked, std::move(answer)).first->second;
 }
 
 std::optional<std::string> DesktopEntryIndex::programPath(std::string_view program) const {
@@ -196,6 +207,7 @@ void DesktopEntryIndex::read() {
     byLowerId_.clear();
     byLowerWmClass_.clear();
     byProgram_.clear();
+    answers_.clear();
     icons_.forget();
     for (const auto& folder : folders_) {
         readFolder(folder);

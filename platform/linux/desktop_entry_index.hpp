@@ -90,6 +90,9 @@ private:
         int rank = 0;  // higher wins; see indexPrograms
     };
     std::unordered_map<std::string, ProgramClaim> byProgram_;  // a program's path -> its entry
+    // What applicationOfProgram answered, until the entries are read again: the processes of a
+    // machine run far fewer programs than they are (400 sleeps, one program).
+    std::unordered_map<std::string, std::optional<std::string>> answers_;
 };
 
 }  // namespace vantric
