@@ -146,7 +146,8 @@ BENCHMARK_CAPTURE(processPass, reopened, Source::statmAndStatusSwap, 0)
 std::unique_ptr<ProcessSampler> applicationSampler() {
     return std::make_unique<ProcessSampler>(
         std::make_unique<LinuxProcessTable>("/"),
-        std::make_unique<LinuxAppDirectory>(LinuxAppDirectory::forThisSession("hicolor", "vantric", {})));
+        std::make_unique<LinuxAppDirectory>(
+            LinuxAppDirectory::forThisSession("hicolor", "vantric", {})));
 }
 
 // The pass as the application makes it, with the desktop's applications: in steady state it asks

@@ -24,8 +24,8 @@
 #include "core/system_sampler.hpp"
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
-#include "widgets/views/vitals_widget_kind.hpp"
 #include "platform/linux/runtime_folder.hpp"
+#include "widgets/views/vitals_widget_kind.hpp"
 
 namespace {
 

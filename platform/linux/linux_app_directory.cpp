@@ -19,9 +19,8 @@ LinuxAppDirectory::LinuxAppDirectory(Settings settings)
           settings.root, [this](std::string_view appId) { return isTerminalEntry(appId); },
           [this](std::string_view program) { return applicationOfProgram(program); }) {}
 
-LinuxAppDirectory::Settings LinuxAppDirectory::forThisSession(std::string iconThemeName,
-                                                              std::string ownApplicationId,
-                                                              std::vector<std::string> ownPrograms) {
+LinuxAppDirectory::Settings LinuxAppDirectory::forThisSession(
+    std::string iconThemeName, std::string ownApplicationId, std::vector<std::string> ownPrograms) {
     std::vector<std::string> folders;
     for (const std::string_view folder : keyFileList(processEnvironmentValue("PATH"), ':')) {
         folders.emplace_back(folder);

@@ -26,8 +26,8 @@ public:
     struct Settings {
         std::filesystem::path root = "/";
         XdgEnvironment environment{};
-        std::vector<std::string> languages{};  // messageLanguages(...)
-        std::string iconThemeName{};           // the desktop's icon theme; hicolor follows it
+        std::vector<std::string> languages{};       // messageLanguages(...)
+        std::string iconThemeName{};                // the desktop's icon theme; hicolor follows it
         std::vector<std::string> programFolders{};  // PATH's folders, where entries' programs are
         std::string ownApplicationId{};             // the caller's own desktop id
         std::vector<std::string> ownPrograms{};     // and the paths of the programs that are it

@@ -162,7 +162,8 @@ std::optional<ApplicationOfProcess> LinuxAppResolver::programClaimOf(std::int32_
             continue;
         }
         if (auto appId = applicationOfProgram_(candidate)) {
-            ApplicationOfProcess claim{.appId = std::move(*appId), .via = ApplicationEvidence::program};
+            ApplicationOfProcess claim{.appId = std::move(*appId),
+                                       .via = ApplicationEvidence::program};
             return acceptable(pid, facts, claim) ? std::optional(std::move(claim)) : std::nullopt;
         }
     }

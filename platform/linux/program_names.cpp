@@ -8,13 +8,13 @@ namespace vantric {
 namespace {
 
 constexpr std::array<std::string_view, 20> interpreters{
-    "python", "perl",  "node", "nodejs", "java", "sh",  "bash",     "dash",          "zsh",
-    "ruby",   "gjs",   "lua",  "php",    "mono", "tclsh", "wish", "electron", "flatpak-spawn",
-    "pypy",   "qmlscene"};
+    "python", "perl", "node",     "nodejs",        "java", "sh",      "bash",
+    "dash",   "zsh",  "ruby",     "gjs",           "lua",  "php",     "mono",
+    "tclsh",  "wish", "electron", "flatpak-spawn", "pypy", "qmlscene"};
 
-constexpr std::array<std::string_view, 12> launchers{
-    "env",  "sh",         "bash",    "dash",     "xdg-open", "gtk-launch",
-    "gio",  "kioclient5", "exo-open", "flatpak", "snap",     "kstart5"};
+constexpr std::array<std::string_view, 12> launchers{"env",      "sh",         "bash", "dash",
+                                                     "xdg-open", "gtk-launch", "gio",  "kioclient5",
+                                                     "exo-open", "flatpak",    "snap", "kstart5"};
 
 // Options after which the interpreter runs code given on the command line, not a file.
 constexpr std::array<std::string_view, 3> codeOptions{"-c", "-e", "-m"};
