@@ -50,7 +50,8 @@ std::optional<std::string> resolvedUnderRoot(const std::filesystem::path& root,
             resolved.resize(resolved.rfind('/') == std::string::npos ? 0 : resolved.rfind('/'));
             continue;
         }
-        const std::string candidate = resolved + "/" + part;
+        std::string candidate = resolved;
+        candidate.append("/").append(part);
         std::error_code error;
         const auto status = std::filesystem::symlink_status(root / candidate.substr(1), error);
         if (error || !std::filesystem::exists(status)) {

@@ -22,7 +22,8 @@ LinuxAppDirectory::LinuxAppDirectory(Settings settings)
 LinuxAppDirectory::Settings LinuxAppDirectory::forThisSession(
     std::string iconThemeName, std::string ownApplicationId, std::vector<std::string> ownPrograms) {
     std::vector<std::string> folders;
-    for (const std::string_view folder : keyFileList(processEnvironmentValue("PATH"), ':')) {
+    const std::string path = processEnvironmentValue("PATH");
+    for (const std::string_view folder : keyFileList(path, ':')) {
         folders.emplace_back(folder);
     }
     return Settings{.root = "/",
