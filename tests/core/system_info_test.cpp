@@ -1,7 +1,5 @@
 #include "core/system_info.hpp"
 
-#include <limits>
-
 #include <gtest/gtest.h>
 
 #include "support/fake_machine_facts.hpp"
@@ -33,7 +31,7 @@ TEST(SystemInfo, FactsThatCannotBeReadTakeTheirFallbacks) {
         {"x86_64", "GPU", std::nullopt, {}},
         {"aarch64", device, std::nullopt, {.machine = "aarch64", .defaultDevice = device}},
         {"x86_64", device, 10, {.accelerator = nameless, .defaultDevice = device}},
-        {"x86_64", "GPU", 10, {.accelerator = nameless}},
+        {"AMD EPYC", "GPU", std::nullopt, {.brand = "AMD EPYC"}},
         {"x86_64", "", std::nullopt, {.accelerator = empty, .defaultDevice = device}},
     };
     for (const FallbackRow& row : rows) {
@@ -50,9 +48,7 @@ TEST(SystemInfo, CoreSummaryShowsLevelsOnlyWhenBothAreKnown) {
                      const char*>
         rows[] = {
             {10, 4, 6, "10 cores (4P + 6E)"},
-            {12, 8, 4, "12 cores (8P + 4E)"},
             {20, 8, 8, "20 cores (8P + 8E)"},  // cores, not the sum: P cores run two threads
-            {8, std::nullopt, std::nullopt, "8 cores"},
             {8, 4, std::nullopt, "8 cores"},
             {8, std::nullopt, 4, "8 cores"},
         };
@@ -72,7 +68,6 @@ TEST(SystemInfo, BootTimesTheClockCannotHoldAreAbsent) {
         {{.seconds = 9223372035, .microseconds = 999999}, at(9223372035, 999999)},
         {{.seconds = 9223372036, .microseconds = 0}, std::nullopt},
         {{.seconds = -9223372036, .microseconds = 0}, std::nullopt},
-        {{.seconds = std::numeric_limits<std::int64_t>::max()}, std::nullopt},
         {{.seconds = 1700000000, .microseconds = 1000000}, std::nullopt},
         {{.seconds = 1700000000, .microseconds = -1}, std::nullopt},
     };

@@ -76,28 +76,11 @@ TEST(SerialQueue, StopRunsWhatIsQueuedAndDropsLaterTasks) {
 }
 
 TEST(SerialQueue, DestructorWaitsForEveryQueuedTask) {
-    std::vector<int> done;  // read after the worker is joined
-    {
-        SerialQueue queue("test-queue", 0);
-        for (int task = 0; task < 20; ++task) {
-            queue.enqueue([&, task] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                done.push_back(task);
-            });
-        }
-        queue.stop();
-        queue.stop();  // again, and once more from the destructor: all do nothing
-    }
-    ASSERT_EQ(done.size(), 20U);
-    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
-
     std::atomic<bool> finished{false};
     {
         SerialQueue queue("test-queue", 0);
-        queue.enqueue([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
-            finished = true;
-        });
+        queue.enqueue([] { std::this_thread::sleep_for(std::chrono::milliseconds(30)); });
+        queue.enqueue([&] { finished = true; });
     }
     EXPECT_TRUE(finished);
 }

@@ -1,5 +1,3 @@
-#include <cmath>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -21,7 +19,6 @@
 #include "support/rendered.hpp"
 #include "widgets/views/palette.hpp"
 #include "widgets/views/ring_gauge.hpp"
-#include "widgets/views/spark_point.hpp"
 #include "widgets/views/sparkline.hpp"
 #include "widgets/views/symbol_icons.hpp"
 
@@ -46,20 +43,31 @@ MetricCard& filledCard(MetricCard& card) {
     return card;
 }
 
-TEST(MetricCardTest, DrawsTheCriticalColourAtTheGaugesTwelveOClockArc) {
+TEST(MetricCardTest, DrawsItsFractionAndItsHistoryInTheCardsColour) {
     MetricCard card(QStringLiteral("CPU"), QStringLiteral("cpu"));
     filledCard(card).setColor(Palette::critical());
     card.setFraction(0.95);
+    // 30 values of a sparkline that holds 120: drawn from 90 / 119 of its width on.
+    card.setHistory(std::vector<double>(30, 0.5));
     layOut(card, 300);
     const QImage image = card.grab().toImage();
     const QRect gauge(card.gauge().mapTo(&card, QPoint(0, 0)), card.gauge().size());
-    ASSERT_EQ(gauge.size(), QSize(30, 30));
-    // Just clockwise of the top, in the middle of the 5 px stroke.
-    const QPoint twelve(gauge.center().x() + 2, gauge.top() + 2);
-    EXPECT_TRUE(near(image.pixelColor(twelve), Palette::critical(), 40))
-        << image.pixelColor(twelve).name().toStdString();
-    EXPECT_EQ(card.gauge().color(), Palette::critical());
-    EXPECT_EQ(card.gauge().fraction(), 0.95);
+    // A sparkline asks for no height of its own: the card gives it one.
+    const QRect sparkline = card.sparkline().geometry();
+    ASSERT_GE(sparkline.height(), 40);
+    const auto alongSparkline = [&](double share) {
+        return QPoint(sparkline.left() + static_cast<int>(share * sparkline.width()),
+                      sparkline.center().y());
+    };
+    // On the gauge just clockwise of the top and at the bottom, in the middle of the 5 px stroke.
+    for (const QPoint& point : {QPoint(gauge.center().x() + 2, gauge.top() + 2),
+                                QPoint(gauge.center().x(), gauge.bottom() - 2)}) {
+        EXPECT_TRUE(near(image.pixelColor(point), Palette::critical(), 40))
+            << image.pixelColor(point).name().toStdString();
+    }
+    // The sparkline's 1.5 px line covers no row whole, so its colour comes back paler.
+    EXPECT_TRUE(near(image.pixelColor(alongSparkline(0.8)), Palette::critical(), 60));
+    EXPECT_FALSE(near(image.pixelColor(alongSparkline(0.7)), Palette::critical(), 60));
 }
 
 TEST(MetricCardTest, EmitsClickedFromAnywhereOnTheCardAndFromTheKeyboard) {
@@ -67,49 +75,23 @@ TEST(MetricCardTest, EmitsClickedFromAnywhereOnTheCardAndFromTheKeyboard) {
     layOut(filledCard(card), 300);
     QSignalSpy clicks(&card, &MetricCard::clicked);
 
-    // The right-hand padding beside the sparkline holds no child at all.
-    QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(card.width() - 5, card.height() / 2));
-    EXPECT_EQ(clicks.count(), 1);
     // Over the sparkline, a child that draws but takes no input.
     const QPoint overSparkline = card.sparkline().geometry().center();
     QTest::mouseClick(&card, Qt::LeftButton, {}, overSparkline);
-    EXPECT_EQ(clicks.count(), 2);
+    EXPECT_EQ(clicks.count(), 1);
     QTest::mouseClick(&card, Qt::RightButton, {}, overSparkline);
-    EXPECT_EQ(clicks.count(), 2);
+    EXPECT_EQ(clicks.count(), 1);
     // Pressed on the card but released outside it: not a click, as with any button.
     QTest::mousePress(&card, Qt::LeftButton, {}, overSparkline);
     QTest::mouseRelease(&card, Qt::LeftButton, {}, QPoint(card.width() + 40, -10));
-    EXPECT_EQ(clicks.count(), 2);
+    EXPECT_EQ(clicks.count(), 1);
 
     QTest::keyClick(&card, Qt::Key_Space);
     QTest::keyClick(&card, Qt::Key_Return);
     QTest::keyClick(&card, Qt::Key_Enter);
-    EXPECT_EQ(clicks.count(), 5);
+    EXPECT_EQ(clicks.count(), 4);
     QTest::keyClick(&card, Qt::Key_A);
-    EXPECT_EQ(clicks.count(), 5);
-}
-
-TEST(MetricCardTest, KeepsItsHeightWithAnEmptyHistory) {
-    MetricCard empty(QStringLiteral("GPU"), QStringLiteral("square.3.layers.3d"));
-    MetricCard full(QStringLiteral("CPU"), QStringLiteral("cpu"));
-    filledCard(empty).setHistory({});
-    filledCard(full).setHistory(std::vector<double>(120, 0.5));
-    layOut(empty, 300);
-    layOut(full, 300);
-    EXPECT_EQ(empty.sparkline().height(), 56);
-    EXPECT_EQ(full.sparkline().height(), 56);
-    EXPECT_EQ(empty.sizeHint().height(), full.sizeHint().height());
-    EXPECT_TRUE(empty.sparkline().points().empty());
-}
-
-TEST(MetricCardTest, PlacesAShortHistoryAtTheRightOfA120ValueSparkline) {
-    MetricCard card(QStringLiteral("CPU"), QStringLiteral("cpu"));
-    card.setHistory(std::vector<double>(30, 0.25));
-    const std::vector<SparkPoint>& points = card.sparkline().points();
-    ASSERT_EQ(points.size(), 30U);
-    EXPECT_DOUBLE_EQ(points.back().x, 1.0);
-    EXPECT_NEAR(points.front().x, 90.0 / 119.0, 1e-9);
-    EXPECT_DOUBLE_EQ(points.front().y, 0.25);
+    EXPECT_EQ(clicks.count(), 4);
 }
 
 TEST(MetricCardTest, ReusesItsDetailRowsAndDropsTheSurplus) {
@@ -117,58 +99,42 @@ TEST(MetricCardTest, ReusesItsDetailRowsAndDropsTheSurplus) {
     filledCard(card);
     const QList<DetailRow*> first = card.findChildren<DetailRow*>();
     ASSERT_EQ(first.size(), 2);
-    card.setDetails({{.label = QStringLiteral("Pressure"), .value = QStringLiteral("Normal")},
-                     {.label = QStringLiteral("Swap used"), .value = QStringLiteral("0 KB")}});
+    const DetailText swap{.label = QStringLiteral("Swap used"), .value = QStringLiteral("0 KB")};
+    card.setDetails(
+        {{.label = QStringLiteral("Pressure"), .value = QStringLiteral("Normal")}, swap});
     EXPECT_EQ(card.findChildren<DetailRow*>(), first);
-    EXPECT_EQ(card.details()[1],
-              (DetailText{.label = QStringLiteral("Swap used"), .value = QStringLiteral("0 KB")}));
-    card.setDetails({{.label = QStringLiteral("Model"), .value = QStringLiteral("iGPU")}});
+    EXPECT_EQ(card.details()[1], swap);
+    card.setDetails({swap});
     EXPECT_EQ(card.findChildren<DetailRow*>().size(), 1);
-    EXPECT_EQ(card.details().size(), 1U);
 }
 
-// A repaint of part of a card, inside the padding, along an edge or over a corner, leaves the
+// A repaint of part of a card, inside the padding, along an edge or within a corner, leaves the
 // pixels that drawing the whole card gives.
 TEST(CardSurfaceTest, RepaintsAnyPartAsDrawingTheWholeCardWould) {
     CardSurface card;
     card.resize(200, 120);
     const QImage whole = card.grab().toImage().convertToFormat(QImage::Format_ARGB32);
     const QRect parts[] = {
-        {40, 30, 60, 20}, {0, 40, 4, 20}, {60, 117, 30, 3}, {0, 0, 20, 20}, {185, 105, 15, 15}};
+        {40, 30, 60, 20}, {0, 40, 4, 20}, {60, 117, 30, 3}, {3, 3, 12, 12}, {185, 105, 15, 15}};
     for (const QRect& part : parts) {
         QImage repainted(card.size(), QImage::Format_ARGB32);
         repainted.fill(Qt::magenta);
         card.render(&repainted, part.topLeft(), QRegion(part));
-        int differing = 0;
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-            for (int x = part.left(); x <= part.right(); ++x) {
-                differing += repainted.pixel(x, y) != whole.pixel(x, y) ? 1 : 0;
-            }
-        }
-        EXPECT_EQ(differing, 0) << part.x() << "," << part.y() << " " << part.width() << "x"
-                                << part.height();
+        EXPECT_EQ(repainted.copy(part), whole.copy(part))
+            << part.x() << "," << part.y() << " " << part.width() << "x" << part.height();
     }
 }
 
-TEST(SectionCardTest, HasNoEmptyLineWithoutASubtitle) {
-    const auto make = [](std::optional<QString> subtitle) {
-        auto card = std::make_unique<SectionCard>(QStringLiteral("Last 2 minutes"));
-        auto* content = new QWidget;
-        content->setFixedHeight(40);
-        card->setContent(content);
-        card->setSubtitle(std::move(subtitle));
-        return card;
-    };
-    const auto plain = make(std::nullopt);
-    const auto subtitled = make(QStringLiteral("Per core"));
-    const auto cleared = make(QStringLiteral("Per core"));
-    cleared->setSubtitle(std::nullopt);
-
-    const int subtitleLine = QFontMetrics(TextStyle::callout()).height();
-    EXPECT_GE(subtitled->sizeHint().height() - plain->sizeHint().height(), subtitleLine);
-    EXPECT_EQ(cleared->sizeHint().height(), plain->sizeHint().height());
-    EXPECT_EQ(plain->subtitle(), std::nullopt);
-    EXPECT_EQ(subtitled->subtitle(), QStringLiteral("Per core"));
+TEST(SectionCardTest, TakesRoomForASubtitleOnlyWhileItHasOne) {
+    SectionCard plain(QStringLiteral("Cores"));
+    SectionCard subtitled(QStringLiteral("Cores"));
+    subtitled.setSubtitle(QStringLiteral("Per core"));
+    SectionCard cleared(QStringLiteral("Cores"));
+    cleared.setSubtitle(QStringLiteral("Per core"));
+    cleared.setSubtitle(std::nullopt);
+    EXPECT_GE(subtitled.sizeHint().height() - plain.sizeHint().height(),
+              QFontMetrics(TextStyle::callout()).height());
+    EXPECT_EQ(cleared.sizeHint().height(), plain.sizeHint().height());
 }
 
 TEST(SectionCardTest, DeletesTheAccessoryAndContentItReplaces) {
@@ -179,15 +145,13 @@ TEST(SectionCardTest, DeletesTheAccessoryAndContentItReplaces) {
     card.setContent(content);
     EXPECT_EQ(accessory->parentWidget(), &card);
     EXPECT_EQ(content->parentWidget(), &card);
-
     card.setAccessory(new QLabel(QStringLiteral("new")));
     card.setContent(nullptr);
     EXPECT_TRUE(accessory.isNull());
     EXPECT_TRUE(content.isNull());
-    EXPECT_EQ(card.content(), nullptr);
 }
 
-TEST(BigStatTest, WithoutAUnitIsAsWideAsItsFigureAlone) {
+TEST(BigStatTest, TakesNoRoomForAUnitItDoesNotShow) {
     BigStat alone(QStringLiteral("U"));
     alone.setValue(QStringLiteral("12.34"));
     BigStat withUnit(QStringLiteral("U"));
@@ -195,14 +159,9 @@ TEST(BigStatTest, WithoutAUnitIsAsWideAsItsFigureAlone) {
     BigStat unitRemoved(QStringLiteral("U"));
     unitRemoved.setValue(QStringLiteral("12.34"), QStringLiteral("GB"));
     unitRemoved.setValue(QStringLiteral("12.34"));
-
-    QLabel figure(QStringLiteral("12.34"));
-    figure.setFont(TextStyle::figure(30, QFont::DemiBold));
-    EXPECT_EQ(alone.sizeHint().width(), figure.sizeHint().width());
-    EXPECT_EQ(unitRemoved.sizeHint().width(), figure.sizeHint().width());
-    EXPECT_GT(withUnit.sizeHint().width(), figure.sizeHint().width());
-    EXPECT_EQ(alone.unit(), std::nullopt);
-    EXPECT_EQ(withUnit.unit(), QStringLiteral("GB"));
+    EXPECT_GT(withUnit.sizeHint().width(), alone.sizeHint().width());
+    EXPECT_EQ(unitRemoved.sizeHint().width(), alone.sizeHint().width());
+    EXPECT_EQ(unitRemoved.unit(), std::nullopt);
 }
 
 TEST(BigStatTest, DrawsTheFigureInItsColourOrInPrimaryText) {
@@ -214,16 +173,12 @@ TEST(BigStatTest, DrawsTheFigureInItsColourOrInPrimaryText) {
     EXPECT_GT(pixelsNear(stat.grab().toImage(), red, 30), 20);
 
     stat.setColor(std::nullopt);
-    const QImage plain = stat.grab().toImage();
-    EXPECT_EQ(pixelsNear(plain, red, 30), 0);
-    EXPECT_GT(pixelsNear(plain, TextStyle::primaryText(stat.palette()), 30), 20);
+    EXPECT_GT(pixelsNear(stat.grab().toImage(), TextStyle::primaryText(stat.palette()), 30), 20);
 }
 
-TEST(DetailRowTest, ShowsLabelAtTheLeadingAndValueAtTheTrailingEdge) {
+TEST(DetailRowTest, ShowsTheGreyLabelAtTheLeadingAndTheValueAtTheTrailingEdge) {
     DetailRow row;
     row.setText({.label = QStringLiteral("Swap used"), .value = QStringLiteral("1.25 GB")});
-    EXPECT_EQ(row.text(), (DetailText{.label = QStringLiteral("Swap used"),
-                                      .value = QStringLiteral("1.25 GB")}));
     layOut(row, 300);
     const QList<QLabel*> labels = row.findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 2);
@@ -233,7 +188,6 @@ TEST(DetailRowTest, ShowsLabelAtTheLeadingAndValueAtTheTrailingEdge) {
     EXPECT_EQ(value->geometry().right(), row.width() - 1);
     EXPECT_EQ(label->palette().color(QPalette::WindowText),
               TextStyle::secondaryText(row.palette()));
-    EXPECT_EQ(value->palette().color(QPalette::WindowText), TextStyle::primaryText(row.palette()));
 }
 
 TEST(SymbolIconsTest, DrawsEveryPageSymbolInTheTintAtTheDevicePixelRatio) {
@@ -243,33 +197,18 @@ TEST(SymbolIconsTest, DrawsEveryPageSymbolInTheTintAtTheDevicePixelRatio) {
         const QPixmap pixmap = symbolPixmap(QLatin1String(name), 16, tint, 2);
         EXPECT_EQ(pixmap.size(), QSize(32, 32)) << name;
         EXPECT_EQ(pixmap.devicePixelRatio(), 2.0) << name;
-        const QImage image = pixmap.toImage();
-        int inked = 0;
-        bool onlyTint = true;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor pixel = image.pixelColor(x, y);
-                if (pixel.alpha() == 255) {
-                    ++inked;
-                    onlyTint = onlyTint && pixel == tint;
-                }
-            }
-        }
-        EXPECT_GT(inked, 40) << name;
-        EXPECT_TRUE(onlyTint) << name;
+        EXPECT_GT(pixelsNear(pixmap.toImage(), tint, 0), 40) << name;
     }
     EXPECT_TRUE(symbolPixmap(QStringLiteral("no.such.symbol"), 16, tint, 1).isNull());
 }
 
 TEST(SymbolIconsTest, FallsBackToTheBundledSymbolWithoutATheme) {
     // Offscreen there is no icon theme, so even the symbol the theme could supply is bundled.
-    const QIcon overview = symbolIcon(QStringLiteral("gauge.with.dots.needle.33percent"));
-    ASSERT_FALSE(overview.isNull());
-    const QPixmap sharp = overview.pixmap(QSize(16, 16), 2);
+    const QPixmap sharp =
+        symbolIcon(QStringLiteral("gauge.with.dots.needle.33percent")).pixmap(QSize(16, 16), 2);
     EXPECT_EQ(sharp.size(), QSize(32, 32));
     EXPECT_GT(pixelsNear(sharp.toImage(), QApplication::palette().color(QPalette::WindowText), 0),
               40);
-    EXPECT_FALSE(symbolIcon(QStringLiteral("cpu")).isNull());
     EXPECT_TRUE(symbolIcon(QStringLiteral("no.such.symbol")).isNull());
 }
 

@@ -31,54 +31,35 @@ TEST(DesktopEntry, NamesInTheBestMessageLanguageItHas) {
         {{"sr_RS"}, "Датотеке"},
         {{"fr_FR", "de"}, "Dateien"},      // fr has no name: the next language
         {{"pt_BR", "de_CH"}, "Arquivos"},  // the language's own fallback beats the next one
-        {{"ja"}, "Files"},
     };
     for (const auto& [languages, name] : rows) {
-        const auto entry = parseDesktopEntry(localised, languages);
-        ASSERT_TRUE(entry);
-        EXPECT_EQ(entry->name, name) << (languages.empty() ? "" : languages.front());
+        EXPECT_EQ(parseDesktopEntry(localised, languages).value().name, name)
+            << (languages.empty() ? "" : languages.front());
     }
 }
 
 TEST(DesktopEntry, ReadsOnlyTheEntryGroupOfAnApplication) {
-    const auto entry = parseDesktopEntry(
+    constexpr std::string_view tilix =
         "# a comment\n[Desktop Entry]\r\nType = Application\r\nName=Tilix\\sTerminal\r\n"
         "Icon=/opt/tilix/icon.png\nCategories=GTK;System;TerminalEmulator;\n"
         "StartupWMClass=com.gexperts.Tilix\nNoDisplay=true\n"
-        "[Desktop Action x]\nName=Other\nIcon=other\nHidden=true\n",
-        {});
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->name, "Tilix Terminal");
-    EXPECT_EQ(entry->icon, "/opt/tilix/icon.png");
-    EXPECT_EQ(entry->startupWmClass, "com.gexperts.Tilix");
-    EXPECT_TRUE(entry->terminalEmulator);
-    EXPECT_TRUE(entry->noDisplay);
-    EXPECT_FALSE(entry->hidden);
-    EXPECT_TRUE(entry->id.empty());
+        "[Desktop Action x]\nName=Other\nIcon=other\nHidden=true\n";
+    const DesktopEntry entry = parseDesktopEntry(tilix, {}).value();
+    EXPECT_EQ(entry.name, "Tilix Terminal");
+    EXPECT_EQ(entry.icon, "/opt/tilix/icon.png");
+    EXPECT_EQ(entry.startupWmClass, "com.gexperts.Tilix");
+    EXPECT_TRUE(entry.terminalEmulator);
+    EXPECT_TRUE(entry.noDisplay);
+    EXPECT_FALSE(entry.hidden);
 
-    const auto plain = parseDesktopEntry(
-        "[Desktop Entry]\nType=Application\nName=Calc\nCategories=Utility;TerminalEmulators\n", {});
-    ASSERT_TRUE(plain);
-    EXPECT_FALSE(plain->terminalEmulator);
-    EXPECT_FALSE(plain->noDisplay);
-
+    const auto calculator = parseDesktopEntry(
+        "[Desktop Entry]\nType=Application\nName=Calc\nCategories=TerminalEmulators\n", {});
+    EXPECT_FALSE(calculator.value().terminalEmulator);
     EXPECT_FALSE(parseDesktopEntry("[Desktop Entry]\nType=Link\nName=Site\nURL=x\n", {}));
-    EXPECT_FALSE(parseDesktopEntry("[Desktop Entry]\nName=No type\n", {}));
     EXPECT_FALSE(parseDesktopEntry("[Desktop Entry]\nType=Application\nName[de]=Nur\n", {}));
-    EXPECT_FALSE(parseDesktopEntry("Type=Application\nName=No group\n", {}));
     EXPECT_FALSE(parseDesktopEntry("[Other]\nType=Application\nName=Wrong group\n", {}));
     // A deleted entry needs nothing else to hide the one it replaces.
-    const auto deleted = parseDesktopEntry("[Desktop Entry]\nHidden=true\n", {});
-    ASSERT_TRUE(deleted);
-    EXPECT_TRUE(deleted->hidden);
-}
-
-TEST(DesktopEntry, IdIsThePathBelowApplications) {
-    EXPECT_EQ(desktopFileId("kde/org.kde.foo.desktop"), "kde-org.kde.foo");
-    EXPECT_EQ(desktopFileId("a/b/c.desktop"), "a-b-c");
-    EXPECT_EQ(desktopFileId("firefox_firefox.desktop"), "firefox_firefox");
-    EXPECT_FALSE(desktopFileId("mimeinfo.cache"));
-    EXPECT_FALSE(desktopFileId(".desktop"));
+    EXPECT_TRUE(parseDesktopEntry("[Desktop Entry]\nHidden=true\n", {}).value().hidden);
 }
 
 TEST(MessageLanguages, FirstSetVariableWinsAndCAsksForNone) {
@@ -87,10 +68,7 @@ TEST(MessageLanguages, FirstSetVariableWinsAndCAsksForNone) {
          {"pt_BR", "pt", "de"}},
         {{.lcAll = "fr_FR.UTF-8", .lcMessages = "de_DE.UTF-8", .lang = "en_US"}, {"fr_FR.UTF-8"}},
         {{.lcMessages = "de_CH.UTF-8", .lang = "en_US.UTF-8"}, {"de_CH.UTF-8"}},
-        {{.lang = "sr_RS.UTF-8@latin"}, {"sr_RS.UTF-8@latin"}},
         {{.lcAll = "C.UTF-8", .lang = "de_DE"}, {}},
-        {{.language = "de:C", .lang = "de_DE"}, {"de"}},
-        {{}, {}},
     };
     for (const auto& [environment, languages] : rows) {
         EXPECT_EQ(messageLanguages(environment), languages)

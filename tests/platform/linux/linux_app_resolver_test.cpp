@@ -17,56 +17,41 @@ std::string appOf(LinuxAppResolver& resolver, std::int32_t pid) {
     return application ? application->appId : std::string();
 }
 
-struct ResolvedCase {
-    const char* name = "";
-    std::int32_t pid = 0;
-    const char* appId = "";
-    ApplicationEvidence via = ApplicationEvidence::cgroupUnit;
-    std::int32_t witness = 0;
-};
-
-class ResolvedProcesses : public ::testing::TestWithParam<ResolvedCase> {};
-
-TEST_P(ResolvedProcesses, NameTheApplicationAndWhatSaidSo) {
-    LinuxAppResolver resolver(apps);
-    const ResolvedCase& expected = GetParam();
-    const auto application = resolver.resolve(expected.pid);
-    ASSERT_TRUE(application);
-    EXPECT_EQ(application->appId, expected.appId);
-    EXPECT_EQ(application->via, expected.via);
-    EXPECT_EQ(application->witness, expected.witness);
+TEST(LinuxAppResolver, NamesTheApplicationAndWhatSaidSo) {
+    using Via = ApplicationEvidence;
+    const std::tuple<std::int32_t, const char*, Via, std::int32_t> rows[] = {
+        {100, "org.gnome.Nautilus", Via::cgroupUnit, 100},
+        {101, "org.example.My-App", Via::cgroupUnit, 101},      // escaped, on hybrid cgroups
+        {110, "org.example.Editor", Via::cgroupUnit, 110},      // the cgroup over flatpak and path
+        {111, "org.example.Sandboxed", Via::flatpakInfo, 111},  // flatpak over the path
+        {112, "spotify", Via::snapPath, 112},                   // an unreadable cgroup: the path
+        {114, "Obsidian-1.5.3", Via::appImagePath, 114},        // an AppImage by its file
+        {117, "Zettlr", Via::appImagePath, 117},                // and by its mount
+        {115, "Obsidian-1.5.3", Via::appImagePath, 114},        // a helper of an application
+        {116, "Obsidian-1.5.3", Via::appImagePath, 114},        // a helper of a helper
+        {200, "kitty", Via::cgroupUnit, 200},                   // a terminal itself
+        {210, "org.gnome.Terminal", Via::cgroupUnit, 210},      // a terminal in its slice
+        {203, "org.gnome.Calculator", Via::cgroupUnit, 203},    // its own unit under a terminal
+        {204, "spotify", Via::snapPath, 204},                   // a snap started in a terminal
+    };
+    for (const auto& [pid, appId, via, witness] : rows) {
+        const auto application =
+            LinuxAppResolver(apps).resolve(pid).value_or(ApplicationOfProcess{});
+        EXPECT_EQ(std::tuple(application.appId, application.via, application.witness),
+                  std::tuple(std::string(appId), via, witness))
+            << pid;
+    }
 }
-
-using Via = ApplicationEvidence;
-INSTANTIATE_TEST_SUITE_P(
-    Rules, ResolvedProcesses,
-    ::testing::Values(
-        ResolvedCase{"launchedApp", 100, "org.gnome.Nautilus", Via::cgroupUnit, 100},
-        ResolvedCase{"escapedIdOnHybridCgroups", 101, "org.example.My-App", Via::cgroupUnit, 101},
-        ResolvedCase{"cgroupOverFlatpakAndPath", 110, "org.example.Editor", Via::cgroupUnit, 110},
-        ResolvedCase{"flatpakOverPath", 111, "org.example.Sandboxed", Via::flatpakInfo, 111},
-        ResolvedCase{"unreadableCgroupFallsToPath", 112, "spotify", Via::snapPath, 112},
-        ResolvedCase{"appImageByItsFile", 114, "Obsidian-1.5.3", Via::appImagePath, 114},
-        ResolvedCase{"appImageByItsMount", 117, "Zettlr", Via::appImagePath, 117},
-        ResolvedCase{"helperOfAnApp", 115, "Obsidian-1.5.3", Via::appImagePath, 114},
-        ResolvedCase{"helperOfAHelper", 116, "Obsidian-1.5.3", Via::appImagePath, 114},
-        ResolvedCase{"terminalItself", 200, "kitty", Via::cgroupUnit, 200},
-        ResolvedCase{"terminalInItsSlice", 210, "org.gnome.Terminal", Via::cgroupUnit, 210},
-        ResolvedCase{"ownUnitUnderATerminal", 203, "org.gnome.Calculator", Via::cgroupUnit, 203},
-        ResolvedCase{"snapStartedInATerminalScope", 204, "spotify", Via::snapPath, 204}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LinuxAppResolver, ProgramsStartedFromTerminalsSessionsAndTheShellBelongToNoApplication) {
     LinuxAppResolver resolver(apps);
-    EXPECT_EQ(appOf(resolver, 201), "");   // a shell in kitty's own unit
-    EXPECT_EQ(appOf(resolver, 202), "");   // and what it runs
-    EXPECT_EQ(appOf(resolver, 211), "");   // a shell in a terminal's tab scope
-    EXPECT_EQ(appOf(resolver, 241), "");   // under sudo, though sudo's parent is an application
-    EXPECT_EQ(appOf(resolver, 243), "");   // under a shell an application opened on a terminal
-    EXPECT_EQ(appOf(resolver, 251), "");   // under a desktop shell an application started
-    EXPECT_EQ(appOf(resolver, 300), "");   // a parent loop ends
-    EXPECT_EQ(appOf(resolver, 900), "");   // the user's manager
-    EXPECT_EQ(appOf(resolver, 4242), "");  // gone
+    // 201, a shell in kitty's own unit, and 202, what it runs; 211, a shell in a terminal's tab
+    // scope; 241, under sudo, though sudo's parent is an application; 243, under a shell an
+    // application opened on a terminal; 251, under a desktop shell an application started; 300,
+    // in a loop of parents; 900, the user's manager; 4242, gone.
+    for (const std::int32_t pid : {201, 202, 211, 241, 243, 251, 300, 900, 4242}) {
+        EXPECT_EQ(appOf(resolver, pid), "") << pid;
+    }
 }
 
 TEST(LinuxAppResolver, AsksTheCallerWhichApplicationsAreTerminals) {

@@ -39,31 +39,22 @@ TEST(LinuxProcessTable, ListsProcessesButNotKernelThreadsOrOtherEntries) {
     // Not 2 and 95 (kernel threads), 0, +7, sys or uptime; 3004 is listed though unreadable.
     EXPECT_EQ(listing(table), (std::vector<std::int32_t>{1, 1204, 1310, 2001, 2002, 2003, 2004,
                                                          2005, 2100, 3001, 3002, 3003, 3004}));
-    EXPECT_FALSE(table.usage(3004));
-    EXPECT_FALSE(table.usage(2));
-    EXPECT_FALSE(table.usage(4242));
 }
 
 TEST(LinuxProcessTable, ReadsTimesNamesAndPathsOfEachProcess) {
     LinuxProcessTable table(desktop);
     listing(table);
-    const auto bash = table.usage(1204);
-    ASSERT_TRUE(bash);
-    EXPECT_EQ(bash->userTime, 300U);
-    EXPECT_EQ(bash->systemTime, 100U);
-    EXPECT_EQ(bash->startTime, 5000U);
-    EXPECT_EQ(bash->shortName, "bash");
-    // Names the kernel cut at 15 bytes, completed from the executable or else from argv[0]
-    // (x-terminal-emulator, a link to xfce4-terminal); a name of the program's own is kept.
+    const ProcessUsage bash = table.usage(1204).value();
+    EXPECT_EQ(std::tuple(bash.userTime, bash.systemTime, bash.startTime, bash.shortName),
+              std::tuple(300UL, 100UL, 5000UL, std::string("bash")));
+    // Names the kernel cut at 15 bytes, completed from the executable (or from argv[0], as the
+    // reader fault tests show); a name of the program's own is kept.
     EXPECT_EQ(table.shortName(1310), "Web (Content) x");
     EXPECT_EQ(table.shortName(2003), "xdg-desktop-portal-gnome");
-    EXPECT_EQ(table.shortName(2004), "xdg-desktop-portal-gtk");
-    EXPECT_EQ(table.shortName(2005), "x-terminal-emulator");
     EXPECT_EQ(table.usage(2003)->shortName, "xdg-desktop-por");
     EXPECT_EQ(table.executablePath(1204), "/usr/bin/bash");
     EXPECT_EQ(table.executablePath(3002), "/usr/lib/firefox/firefox");  // replaced on disk
     EXPECT_EQ(table.executablePath(1), "");                             // another user's
-    EXPECT_EQ(table.bundleDisplayName("/opt/Big.app"), "Big.app");
 
     const Timebase timebase = table.timebase();
     ASSERT_NE(timebase.denom, 0U);
@@ -83,33 +74,14 @@ TEST(LinuxProcessTable, FootprintIsPrivateMemoryWithSwapExceptFromStatmAlone) {
         // A zombie is readable and holds nothing.
         EXPECT_EQ(table->usage(2100)->physicalFootprint, 0U);
     }
-    // bash: RssAnon 2048 kB and 1024 kB swapped out.
-    EXPECT_EQ(mixed.usage(1204)->physicalFootprint, 3072U * 1024);
-    EXPECT_EQ(status.usage(1204)->physicalFootprint, 3072U * 1024);
+    // bash: RssAnon 2048 kB and 1024 kB swapped out, which the reader fault tests read through
+    // the other two sources.
     EXPECT_EQ(statm.usage(1204)->physicalFootprint, 2048U * 1024);
 }
 
-TEST(LinuxProcessTable, RereadsWhatAProcessHasInSwapEveryTenPasses) {
-    TemporaryTree tree;
-    copyDesktop(tree);
-    LinuxProcessTable table(tree.root());
-    listing(table);
-    EXPECT_EQ(table.usage(1204)->physicalFootprint, 3072U * 1024);
-    std::string status = testing::readFile(tree / "proc/1204/status");
-    status.replace(status.find("VmSwap:\t  1024 kB"), 17, "VmSwap:\t  4096 kB");
-    testing::writeFile(tree / "proc/1204/status", status);
-    std::vector<std::uint64_t> footprints;
-    for (int pass = 0; pass < 10; ++pass) {
-        listing(table);
-        footprints.push_back(table.usage(1204)->physicalFootprint / 1024);
-    }
-    EXPECT_EQ(std::count(footprints.begin(), footprints.end(), 3072U),
-              std::find(footprints.begin(), footprints.end(), 6144U) - footprints.begin());
-    EXPECT_EQ(footprints.back(), 6144U);
-}
-
-// No page can be in swap while no area holds one: status is left unread until one does.
-TEST(LinuxProcessTable, CountsSwapOnlyWhileSomeIsInUse) {
+// No page can be in swap while no area holds one: status is left unread until one does, and then
+// read again once in ten passes.
+TEST(LinuxProcessTable, CountsSwapOnlyWhileSomeIsInUseAndRereadsItEveryTenPasses) {
     TemporaryTree tree;
     copyDesktop(tree);
     const std::string header = "Filename\tType\tSize\tUsed\tPriority\n";
@@ -125,6 +97,9 @@ TEST(LinuxProcessTable, CountsSwapOnlyWhileSomeIsInUse) {
         listing(table);
         footprints.push_back(table.usage(1204)->physicalFootprint / 1024);
     }
+    // Read at one of the passes and kept from then on.
+    EXPECT_EQ(std::count(footprints.begin(), footprints.end(), 2048U),
+              std::find(footprints.begin(), footprints.end(), 3072U) - footprints.begin());
     EXPECT_EQ(footprints.back(), 3072U);
 }
 
@@ -133,18 +108,20 @@ TEST(LinuxProcessTable, SeesProcessesGoAndIdentifiersComeBackAsNewProcesses) {
     copyDesktop(tree);
     LinuxProcessTable table(tree.root());
     listing(table);
-    EXPECT_EQ(table.usage(1204)->startTime, 5000U);
+    EXPECT_EQ(table.usage(1204)->physicalFootprint, 3072U * 1024);
 
+    // 1310 ends, and 1204 now names a process started later, with nothing in swap.
     std::filesystem::remove_all(tree / "proc/1310");
     std::string stat = testing::readFile(tree / "proc/1204/stat");
     stat.replace(stat.find(" 5000 "), 6, " 9000 ");
     testing::writeFile(tree / "proc/1204/stat", stat);
+    std::string status = testing::readFile(tree / "proc/1204/status");
+    status.replace(status.find("VmSwap:\t  1024 kB"), 17, "VmSwap:\t     0 kB");
+    testing::writeFile(tree / "proc/1204/status", status);
     const auto second = listing(table);
     EXPECT_EQ(std::count(second.begin(), second.end(), 1310), 0);
     EXPECT_EQ(table.usage(1204)->startTime, 9000U);
-
-    std::filesystem::remove(tree / "proc/2001/statm");  // gone between listing and usage
-    EXPECT_FALSE(table.usage(2001));
+    EXPECT_EQ(table.usage(1204)->physicalFootprint, 2048U * 1024);  // not the old one's swap
 }
 
 // The real /proc: descriptors stay open between passes and go with their process.
@@ -157,11 +134,7 @@ TEST(LinuxProcessTable, OnThisMachineKeepsFilesOpenAndDropsAProcessThatExits) {
     ASSERT_EQ(posix_spawnp(&child, "sleep", nullptr, nullptr, arguments, environ), 0);
 
     auto first = listing(table);
-    EXPECT_TRUE(std::binary_search(first.begin(), first.end(), getpid()));
     EXPECT_TRUE(std::binary_search(first.begin(), first.end(), child));
-    if (testing::readFile("/proc/2/comm") == "kthreadd\n") {
-        EXPECT_FALSE(std::binary_search(first.begin(), first.end(), 2));
-    }
     ASSERT_TRUE(table.usage(child));
     EXPECT_EQ(table.executablePath(getpid()), std::filesystem::read_symlink("/proc/self/exe"));
     const std::size_t openWithChild = table.keptOpen();
@@ -172,7 +145,6 @@ TEST(LinuxProcessTable, OnThisMachineKeepsFilesOpenAndDropsAProcessThatExits) {
     waitpid(child, &status, 0);
     auto second = listing(table);
     EXPECT_FALSE(std::binary_search(second.begin(), second.end(), child));
-    EXPECT_FALSE(table.usage(child));
     EXPECT_LT(table.keptOpen(), openWithChild);
 }
 

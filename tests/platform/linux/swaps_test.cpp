@@ -18,12 +18,12 @@ TEST(Swaps, AddsTheUsedColumnOfEveryArea) {
               263168U);
     // This kernel's own text, whatever swap the machine has.
     EXPECT_TRUE(parseSwapsUsedKilobytes(testing::readFile("/proc/swaps")));
+    // No header, a header cut short, a missing column, and areas whose sum does not fit in bytes.
     for (const std::string& bad :
-         {std::string(), std::string("Filename Type Size Used Priority"),
-          std::string("/dev/sda2 partition 100 5 -2\n"),
+         {std::string("/dev/sda2 partition 100 5 -2\n"), std::string("Filename Type Size Used"),
           std::string(header) + "/dev/sda2 partition 100\n",
-          std::string(header) + "/dev/sda2 partition 100 many -2\n",
-          std::string(header) + "/dev/sda2 partition 100 1125899906842625 -2\n"}) {
+          std::string(header) + "/dev/sda2 partition 100 1125899906842624 -2\n/dev/sda3 partition "
+                                "100 1 -2\n"}) {
         EXPECT_FALSE(parseSwapsUsedKilobytes(bad)) << bad;
     }
 }

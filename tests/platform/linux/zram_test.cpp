@@ -12,15 +12,6 @@ namespace {
 using testing::TemporaryTree;
 using testing::writeFile;
 
-TEST(ZramMmStat, ReadsMemoryUsedTotal) {
-    EXPECT_EQ(
-        parseZramMemoryUsed(testing::readFixture("hosts/laptop-zram/sys/block/zram0/mm_stat")),
-        627048448U);
-    for (const char* text : {"", "1 2\n", "1 2 x 4\n", "1 2 3", "1 -2 3\n"}) {
-        EXPECT_FALSE(parseZramMemoryUsed(text)) << text;
-    }
-}
-
 void device(const TemporaryTree& tree, const char* name, const char* initState,
             std::uint64_t used) {
     writeFile(tree / "sys/block" / name / "mm_stat",
@@ -39,8 +30,9 @@ TEST(ZramDevices, SumsTheDevicesThatAreSetUpAndFollowsThemComingAndGoing) {
     ZramDevices devices(tree.root(), std::chrono::seconds(0));
     EXPECT_EQ(devices.memoryUsed(), 4096U + 8192U);
 
+    // A line cut short may have lost digits of the figure: it counts nothing.
     std::filesystem::remove_all(tree / "sys/block/zram0");
-    writeFile(tree / "sys/block/zram1/mm_stat", "\x01\x02garbage");
+    writeFile(tree / "sys/block/zram1/mm_stat", "10 5 8192");
     writeFile(tree / "sys/block/zram2/initstate", "1\n");
     EXPECT_EQ(devices.memoryUsed(), 16384U);
 

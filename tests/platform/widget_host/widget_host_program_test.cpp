@@ -121,20 +121,13 @@ TEST(WidgetHostProgram, LoadsOnlyAWidgetBundleFromTheGivenPath) {
     const HostUser user;
     const auto listed = user.run({QStringLiteral("--list")});
     EXPECT_EQ(listed.code, 0) << listed.err.toStdString();
-    EXPECT_EQ(listed.out.count('\n'), 4);
-    EXPECT_TRUE(
-        listed.out.contains(QStringLiteral("cpu\torg.vantric.Vantric.CPU\tCPU\t164x164\n")));
     EXPECT_TRUE(listed.out.contains(
         QStringLiteral("overview\torg.vantric.Vantric.Overview\tOverview\t344x164\n")));
 
-    QFile text(user.file(QStringLiteral("notes.txt")));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("not a library\n");
-    text.close();
+    // A library that is no Qt plug-in, and a Qt plug-in of another interface.
     const QString otherQtPlugin = QLibraryInfo::path(QLibraryInfo::PluginsPath) +
                                   QStringLiteral("/platforms/libqoffscreen.so");
-    for (const QString& bad : {user.file(QStringLiteral("missing.so")), text.fileName(),
-                               QStringLiteral(NOT_A_QT_PLUGIN), otherQtPlugin}) {
+    for (const QString& bad : {QStringLiteral(NOT_A_QT_PLUGIN), otherQtPlugin}) {
         SCOPED_TRACE(bad.toStdString());
         const auto refused = user.run({QStringLiteral("--list")}, bad);
         EXPECT_EQ(refused.code, 2);

@@ -12,32 +12,25 @@
 namespace vantric {
 namespace {
 
+using History = std::vector<HistoryPoint>;
+
 HistoryPoint at(double date, double cpu = 0.5) {
     return {.date = {date}, .cpu = cpu, .memory = 0.25, .gpu = 0.125};
-}
-
-std::vector<double> dates(const std::vector<HistoryPoint>& history) {
-    std::vector<double> found;
-    found.reserve(history.size());
-    for (const HistoryPoint& point : history) {
-        found.push_back(point.date.secondsSinceReferenceDate);
-    }
-    return found;
 }
 
 TEST(AppendedHistory, KeepsTheLastHourInOrderAndAtMost240Points) {
     // Exactly an hour old stays; a second more goes; a point dated long after the new one (the
     // clock was set back) goes too, and one a few seconds after it (another process's) stays.
-    const std::vector<HistoryPoint> trimmed =
+    const History trimmed =
         appendedHistory({at(996), at(1000), at(2000), at(4603), at(9000)}, at(4600));
-    EXPECT_EQ(dates(trimmed), (std::vector<double>{1000, 2000, 4600, 4603}));
+    EXPECT_EQ(trimmed, (History{at(1000), at(2000), at(4600), at(4603)}));
 
-    std::vector<HistoryPoint> full;
+    History full;
     full.reserve(240);
     for (int second = 0; second < 240; ++second) {
         full.push_back(at(second));
     }
-    const std::vector<HistoryPoint> capped = appendedHistory(full, at(240));
+    const History capped = appendedHistory(full, at(240));
     ASSERT_EQ(capped.size(), 240U);
     EXPECT_EQ(capped.front().date.secondsSinceReferenceDate, 1);
     EXPECT_EQ(capped.back().date.secondsSinceReferenceDate, 240);
@@ -47,30 +40,27 @@ struct HistoryStoreTest : ::testing::Test {
     QString storedText() const {
         return QSettings(file, QSettings::IniFormat).value(QStringLiteral("history")).toString();
     }
-    void store(const QString& text) const {
-        QSettings settings(file, QSettings::IniFormat);
-        settings.setValue(QStringLiteral("history"), text);
-    }
 
     QTemporaryDir folder;
     QString file = folder.filePath(QStringLiteral("VantricWidget.ini"));
 };
 
 TEST_F(HistoryStoreTest, StartsWithOnePointAndBuildsOnWhatEarlierRunsStored) {
-    EXPECT_EQ(HistoryStore(file).append(at(100)), (std::vector<HistoryPoint>{at(100)}));
-    EXPECT_EQ(decodeHistory(storedText().toStdString()).value(),
-              (std::vector<HistoryPoint>{at(100)}));
+    EXPECT_EQ(HistoryStore(file).append(at(100)), History{at(100)});
     // A new store object, as a later run of the host makes, reads the file afresh.
-    EXPECT_EQ(dates(HistoryStore(file).append(at(110))), (std::vector<double>{100, 110}));
+    EXPECT_EQ(HistoryStore(file).append(at(110)), (History{at(100), at(110)}));
 }
 
 TEST_F(HistoryStoreTest, ADamagedValueStartsAFreshHistoryWithoutTheGarbage) {
-    for (const char* damaged : {"not json", R"([{"date":1,"cpu":0.5,"memory":0.2)", R"({"date":1})",
-                                R"([{"date":1,"cpu":0.5,"memory":0.2,"gpu":null}])", ""}) {
-        store(QString::fromUtf8(damaged));
-        QSettings(file, QSettings::IniFormat).setValue(QStringLiteral("x%01"), damaged);
-        EXPECT_EQ(HistoryStore(file).append(at(50)), (std::vector<HistoryPoint>{at(50)}))
-            << damaged;
+    // The last is what an older writer made of a NaN.
+    for (const char* damaged :
+         {"", "not json", R"([{"date":1,"cpu":0.5,"memory":0.2,"gpu":null}])"}) {
+        {
+            QSettings settings(file, QSettings::IniFormat);
+            settings.setValue(QStringLiteral("history"), QString::fromUtf8(damaged));
+            settings.setValue(QStringLiteral("x%01"), damaged);
+        }
+        EXPECT_EQ(HistoryStore(file).append(at(50)), (History{at(50)})) << damaged;
         EXPECT_EQ(decodeHistory(storedText().toStdString()).value().size(), 1U) << damaged;
         EXPECT_EQ(QSettings(file, QSettings::IniFormat).allKeys(),
                   QStringList{QStringLiteral("history")});
@@ -84,19 +74,17 @@ TEST_F(HistoryStoreTest, ADamagedValueStartsAFreshHistoryWithoutTheGarbage) {
         garbage.write(line);
     }
     garbage.close();
-    EXPECT_EQ(HistoryStore(file).append(at(60)), (std::vector<HistoryPoint>{at(60)}));
+    EXPECT_EQ(HistoryStore(file).append(at(60)), (History{at(60)}));
     EXPECT_LT(QFile(file).size(), 1000);
-    EXPECT_EQ(dates(HistoryStore(file).append(at(70))), (std::vector<double>{60, 70}));
+    EXPECT_EQ(HistoryStore(file).append(at(70)), (History{at(60), at(70)}));
 }
 
 TEST_F(HistoryStoreTest, NeverStoresAFigureThatIsNotANumber) {
     HistoryStore history(file);
     history.append(at(10));
-    const std::vector<HistoryPoint> appended = history.append(at(20, std::nan("")));
-    ASSERT_EQ(appended.size(), 2U);
-    EXPECT_EQ(appended.back().cpu, 0);
-    // The hour before it survives the next read.
-    EXPECT_EQ(dates(HistoryStore(file).append(at(30))), (std::vector<double>{10, 20, 30}));
+    history.append(at(20, std::nan("")));
+    // Stored as 0, the hour before it survives the next read.
+    EXPECT_EQ(HistoryStore(file).append(at(30)), (History{at(10), at(20, 0), at(30)}));
 }
 
 TEST_F(HistoryStoreTest, ASaveThatFailsKeepsTheReturnedHistory) {
@@ -105,8 +93,8 @@ TEST_F(HistoryStoreTest, ASaveThatFailsKeepsTheReturnedHistory) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     HistoryStore unwritable(folder.filePath(QStringLiteral("blocker/VantricWidget.ini")));
-    EXPECT_EQ(unwritable.append(at(1)), (std::vector<HistoryPoint>{at(1)}));
-    EXPECT_EQ(unwritable.append(at(2)), (std::vector<HistoryPoint>{at(2)}));
+    EXPECT_EQ(unwritable.append(at(1)), (History{at(1)}));
+    EXPECT_EQ(unwritable.append(at(2)), (History{at(2)}));
 }
 
 // Each writer appends 60 points dated by the clock, so no point is ever older than one stored.

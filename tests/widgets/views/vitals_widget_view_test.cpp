@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include <QDateTime>
@@ -75,41 +76,27 @@ TEST(SmallMetricTexts, CpuReadsTotalSplitAndTurnsCriticalAtNinetyPercent) {
     entry.cpu.user = 0.21;
     entry.cpu.system = 0.11;
     const SmallMetric cpu = smallMetric(VitalsWidgetKind::cpu, entry, english);
-    EXPECT_EQ(cpu.title, "CPU");
-    EXPECT_EQ(cpu.systemImage, "cpu");
     EXPECT_EQ(cpu.value, "32");
-    EXPECT_EQ(cpu.unit, "%");
     EXPECT_EQ(cpu.caption, "User 21%" + dot + "Sys 11%");
     EXPECT_DOUBLE_EQ(cpu.fraction, 0.32);
-    EXPECT_EQ(cpu.color, Palette::cpu());
-
     EXPECT_EQ(smallMetric(VitalsWidgetKind::cpu, withCpu(0.89), english).color, Palette::cpu());
     EXPECT_EQ(smallMetric(VitalsWidgetKind::cpu, withCpu(0.9), english).color, Palette::critical());
-    EXPECT_EQ(smallMetric(VitalsWidgetKind::cpu, withCpu(0.9), english).value, "90");
 }
 
+// Cached memory is not in use: 18 + 3 + 0.5 GiB of 32.
 TEST(SmallMetricTexts, MemoryShowsUsedOfTotalInTheLocaleAndItsPressure) {
     VitalsEntry entry = busyEntry();
-    struct Row {
-        MemoryPressure pressure;
-        QColor color;
-        const char* label;
-    };
-    for (const Row& row : {Row{MemoryPressure::normal, Palette::memory(), "Normal"},
-                           Row{MemoryPressure::warning, Palette::elevated(), "Elevated"},
-                           Row{MemoryPressure::critical, Palette::critical(), "Critical"}}) {
-        entry.memory.pressure = row.pressure;
+    for (const auto& [pressure, color, label] :
+         {std::tuple{MemoryPressure::normal, Palette::memory(), "Normal"},
+          std::tuple{MemoryPressure::warning, Palette::elevated(), "Elevated"},
+          std::tuple{MemoryPressure::critical, Palette::critical(), "Critical"}}) {
+        entry.memory.pressure = pressure;
         const SmallMetric memory = smallMetric(VitalsWidgetKind::memory, entry, english);
-        EXPECT_EQ(memory.color, row.color) << row.label;
-        // Cached memory is not in use: 18 + 3 + 0.5 GiB.
-        EXPECT_EQ(memory.value, "21.5") << row.label;
-        EXPECT_EQ(memory.unit, "GB");
-        EXPECT_EQ(memory.caption, "of 32 GB" + dot + row.label);
+        EXPECT_EQ(memory.color, color) << label;
+        EXPECT_EQ(memory.value, "21.5") << label;
+        EXPECT_EQ(memory.caption, "of 32 GB" + dot + label);
     }
-    EXPECT_EQ(smallMetric(VitalsWidgetKind::memory, entry, english).title, "Memory");
-    EXPECT_EQ(smallMetric(VitalsWidgetKind::memory, entry, english).systemImage, "memorychip");
     EXPECT_DOUBLE_EQ(smallMetric(VitalsWidgetKind::memory, entry, english).fraction, 21.5 / 32);
-
     const NumberSymbols german{.decimalSeparator = ",", .groupSeparator = "."};
     EXPECT_EQ(smallMetric(VitalsWidgetKind::memory, entry, german).value, "21,5");
 }
@@ -117,37 +104,22 @@ TEST(SmallMetricTexts, MemoryShowsUsedOfTotalInTheLocaleAndItsPressure) {
 TEST(SmallMetricTexts, GpuShowsItsMemoryOrSaysItCannotBeRead) {
     VitalsEntry entry = busyEntry();
     const SmallMetric gpu = smallMetric(VitalsWidgetKind::gpu, entry, english);
-    EXPECT_EQ(gpu.title, "GPU");
-    EXPECT_EQ(gpu.systemImage, "square.3.layers.3d");
     EXPECT_EQ(gpu.value, "93");
     EXPECT_EQ(gpu.caption, "Memory 3.3 GB");
     EXPECT_EQ(gpu.color, Palette::critical());
-
-    entry.gpu.utilization = 0.4;
-    EXPECT_EQ(smallMetric(VitalsWidgetKind::gpu, entry, english).color, Palette::gpu());
-
     entry.gpu = {};
     const SmallMetric missing = smallMetric(VitalsWidgetKind::gpu, entry, english);
     EXPECT_EQ(missing.value, QStringLiteral("\u2013"));
-    EXPECT_EQ(missing.unit, "%");
     EXPECT_EQ(missing.caption, "Not available");
-}
 
-TEST(OverviewTexts, ColumnsAreCpuMemoryAndGpuWithoutCaptions) {
-    VitalsEntry entry = busyEntry();
+    // The overview's columns say the same, without captions.
+    entry = busyEntry();
     entry.gpu.available = false;
     const auto columns = overviewColumns(entry, english);
-    EXPECT_EQ(columns[0].title, "CPU");
     EXPECT_EQ(columns[0].figure, "57");
-    EXPECT_EQ(columns[1].title, "Memory");
-    EXPECT_EQ(columns[1].figure, "21.5");
-    EXPECT_EQ(columns[1].unit, "GB");
+    EXPECT_EQ(columns[1].figure + ' ' + columns[1].unit, "21.5 GB");
     EXPECT_EQ(columns[1].color, Palette::elevated());
-    EXPECT_DOUBLE_EQ(columns[1].fraction, 21.5 / 32);
-    EXPECT_EQ(columns[2].title, "GPU");
     EXPECT_EQ(columns[2].figure, QStringLiteral("\u2013"));
-    EXPECT_EQ(columns[2].unit, "%");
-    EXPECT_EQ(columns[2].spark, entry.spark(HistoryField::gpu));
 }
 
 TEST(WidgetClockTime, IsHoursAndMinutesInTheDefaultLocale) {
@@ -173,16 +145,11 @@ SmallMetric figures(const QString& value, const QString& unit, const QString& ca
 
 constexpr double figureColumnRight = 16 + 132 - 34 - 6;
 
-TEST(SmallWidgetLayout, AShortFigureKeepsItsSize) {
+TEST(SmallWidgetLayout, AShortFigureKeepsItsSizeAndItsUnitsBaseline) {
     const SmallWidgetLayout layout =
         layoutSmallWidget(QRectF(0, 0, 164, 164), figures("32", "%", "User 21%"), "9:41 AM");
     EXPECT_EQ(layout.figureScale, 1);
     EXPECT_EQ(layout.captionScale, 1);
-    EXPECT_EQ(layout.caption.text, "User 21%");
-    EXPECT_DOUBLE_EQ(layout.value.font.pixelSize(), 30);
-    EXPECT_DOUBLE_EQ(layout.unit.font.pixelSize(), 13);
-    EXPECT_EQ(layout.title.text, "MEMORY");
-    // Value and unit share a baseline, the unit 2 px after the value.
     EXPECT_EQ(layout.unit.origin.y(), layout.value.origin.y());
     EXPECT_NEAR(layout.unit.box().left() - layout.value.box().right(), 2, 1e-9);
 }
@@ -229,15 +196,11 @@ TEST(SmallWidgetLayout, ElementsStackInOrderInsideThePadding) {
     const QRectF header = layout.symbol.united(layout.title.box()).united(layout.time.box());
     EXPECT_TRUE(layout.content.contains(header));
     EXPECT_LE(layout.title.box().right() + 4, layout.time.box().left());
-    EXPECT_NEAR(layout.time.box().right(), layout.content.right(), 1e-9);
     EXPECT_GE(layout.value.box().top() - header.bottom(), 4);
     EXPECT_LE(layout.value.box().bottom(), layout.caption.box().top());
-    EXPECT_EQ(layout.ring.size(), QSizeF(34, 34));
-    EXPECT_NEAR(layout.ring.right(), layout.content.right(), 1e-9);
     EXPECT_GE(layout.spark.top() - std::max(layout.caption.box().bottom(), layout.ring.bottom()),
               6);
-    EXPECT_EQ(layout.spark.size(), QSizeF(132, 30));
-    EXPECT_NEAR(layout.spark.bottom(), layout.content.bottom(), 1e-9);
+    EXPECT_TRUE(layout.content.contains(layout.spark.united(layout.ring)));
 }
 
 TEST(OverviewLayout, ThreeEqualColumnsFitTheContentWithoutOverlapping) {
@@ -248,29 +211,19 @@ TEST(OverviewLayout, ThreeEqualColumnsFitTheContentWithoutOverlapping) {
     const auto columns = overviewColumns(entry, english);
     ASSERT_EQ(columns[1].figure, "1,023");
     const OverviewLayout layout = layoutOverview(QRectF(0, 0, 344, 164), columns);
-    EXPECT_EQ(layout.content.width(), 312);
     for (std::size_t i = 0; i < layout.columns.size(); ++i) {
         const OverviewColumnLayout& column = layout.columns.at(i);
         SCOPED_TRACE(i);
         EXPECT_TRUE(layout.content.contains(column.column));
-        EXPECT_NEAR(column.column.width(), (312 - 28) / 3.0, 1e-9);
-        if (i > 0) {
-            EXPECT_NEAR(column.column.left() - layout.columns.at(i - 1).column.right(), 14, 1e-9);
-        }
-        EXPECT_EQ(column.ring.size(), QSizeF(70, 70));
-        EXPECT_NEAR(column.ring.center().x(), column.column.center().x(), 1e-9);
-        EXPECT_LE(column.figure.box().width(), 50 + 1e-9);
+        EXPECT_TRUE(i == 0 || column.column.left() > layout.columns.at(i - 1).column.right());
         EXPECT_NEAR(column.figure.box().center().x(), column.ring.center().x(), 1e-9);
         // The figure sits over the unit, the two centred on the ring together.
-        EXPECT_NEAR(column.figure.box().bottom() - column.unit.box().top(), 1, 1e-9);
         EXPECT_NEAR((column.figure.box().top() + column.unit.box().bottom()) / 2,
                     column.ring.center().y(), 1e-9);
-        EXPECT_NEAR(column.title.box().top(), column.ring.bottom() + 6, 1);
         EXPECT_TRUE(column.column.contains(column.symbol.united(column.title.box())));
-        EXPECT_EQ(column.spark.width(), column.column.width());
-        EXPECT_EQ(column.spark.height(), 22);
         EXPECT_TRUE(column.column.contains(column.spark));
     }
+    // The four digits shrink to fit inside their ring; the two do not.
     EXPECT_LT(layout.columns[1].figureScale, 1);
     EXPECT_EQ(layout.columns[0].figureScale, 1);
 }
@@ -323,34 +276,14 @@ INSTANTIATE_TEST_SUITE_P(
                                  {Palette::cpu(), Palette::memory(), Palette::gpu()}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(VitalsWidgetView, HasTheKindsSizeAndRedrawsANewEntry) {
+TEST(VitalsWidgetView, RedrawsANewEntryOnARoundedCardWithTransparentCorners) {
     VitalsWidgetView view(VitalsWidgetKind::overview);
-    EXPECT_EQ(view.size(), QSize(344, 164));
-    EXPECT_EQ(view.kind(), VitalsWidgetKind::overview);
     const QImage before = rendered(view, "overview-empty");
-    const VitalsEntry entry = busyEntry();
-    view.setEntry(entry);
-    EXPECT_EQ(view.entry(), entry);
-    EXPECT_NE(rendered(view, "overview-busy"), before);
-}
-
-TEST(WidgetBackground, IsARoundedCardInTheWindowColourWithAFaintBorder) {
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(30, 30, 32));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    QImage image(164, 164, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        paintWidgetBackground(painter, QRectF(0, 0, 164, 164), palette);
-    }
-    EXPECT_EQ(image.pixelColor(82, 82), QColor(30, 30, 32));
-    EXPECT_EQ(image.pixelColor(1, 1).alpha(), 0);  // outside the 22 px corner
-    // The border, white at 8% over the card: 30 + 0.08 * 225 = 48.
-    const QColor edge = image.pixelColor(82, 0);
-    EXPECT_NEAR(edge.red(), 48, 3);
-    EXPECT_EQ(edge.alpha(), 255);
-    EXPECT_EQ(image.pixelColor(82, 1), QColor(30, 30, 32));
+    view.setEntry(busyEntry());
+    const QImage after = rendered(view, "overview-busy");
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after.pixelColor(1, 1).alpha(), 0);  // outside the 22 px corner
+    EXPECT_EQ(after.pixelColor(172, 2).alpha(), 255);
 }
 
 TEST(PaintVitalsWidget, DrawsNoBackgroundAndTextInThePalettesColour) {
