@@ -16,28 +16,24 @@ SystemInfo gather(FakeMachineFacts::Answers answers) {
     return SystemInfo::current(facts);
 }
 
-struct FallbackRow {
-    std::string chip;
-    std::string gpuName;
-    std::optional<std::int64_t> gpuCores;
-    FakeMachineFacts::Answers answers;
-};
-
 TEST(SystemInfo, FactsThatCannotBeReadTakeTheirFallbacks) {
     const AcceleratorModel nameless{.model = std::nullopt, .coreCount = 10};
     const AcceleratorModel empty{.model = ""};  // an empty name is still a name
     const std::string device = "Virtio 1.0 GPU";
-    const FallbackRow rows[] = {
-        {"x86_64", "GPU", std::nullopt, {}},
-        {"aarch64", device, std::nullopt, {.machine = "aarch64", .defaultDevice = device}},
-        {"x86_64", device, 10, {.accelerator = nameless, .defaultDevice = device}},
-        {"AMD EPYC", "GPU", std::nullopt, {.brand = "AMD EPYC"}},
-        {"x86_64", "", std::nullopt, {.accelerator = empty, .defaultDevice = device}},
-    };
-    for (const FallbackRow& row : rows) {
-        const SystemInfo info = gather(row.answers);
+    // The chip, the GPU's name and cores from what the machine answers.
+    const std::tuple<std::string, std::string, std::optional<std::int64_t>,
+                     FakeMachineFacts::Answers>
+        rows[] = {
+            {"x86_64", "GPU", std::nullopt, {}},
+            {"aarch64", device, std::nullopt, {.machine = "aarch64", .defaultDevice = device}},
+            {"x86_64", device, 10, {.accelerator = nameless, .defaultDevice = device}},
+            {"AMD EPYC", "GPU", std::nullopt, {.brand = "AMD EPYC"}},
+            {"x86_64", "", std::nullopt, {.accelerator = empty, .defaultDevice = device}},
+        };
+    for (const auto& [chip, gpuName, gpuCores, answers] : rows) {
+        const SystemInfo info = gather(answers);
         EXPECT_EQ(std::tie(info.chip, info.gpuName, info.gpuCores),
-                  std::tie(row.chip, row.gpuName, row.gpuCores));
+                  std::tie(chip, gpuName, gpuCores));
         EXPECT_EQ(info.cores, 1);
         EXPECT_FALSE(info.bootTime);
     }

@@ -88,36 +88,29 @@ TEST(CPUSampling, ReportsTheLastInterval) {
     }
 }
 
+// Purgeable pages are cache, not app memory, even at or above the anonymous ones; pages and swap
+// fail on their own; levels other than 1, 2 and 4 are normal.
 TEST(MemorySampling, TurnsPageCountsIntoBytes) {
     constexpr std::uint64_t page = 16384;
     auto host = std::make_shared<FakeHost::State>();
+    const auto sampled = [&](MemoryCounters counters) {
+        host->memory = std::move(counters);
+        return samplerWith(host).sampleMemory();
+    };
     // Pages wired 1, purgeable 2, compressor 3, external 4, internal 10.
-    host->memory = {1 << 30, VMPageCounts{page, 1, 2, 3, 4, 10}, SwapUsage{5000, 3000}, 2};
-    EXPECT_EQ(samplerWith(host).sampleMemory(),
+    EXPECT_EQ(sampled({1 << 30, VMPageCounts{page, 1, 2, 3, 4, 10}, SwapUsage{5000, 3000}, 2}),
               (MemorySnapshot{1 << 30, 8 * page, page, 3 * page, 6 * page, 3000, 5000,
                               MemoryPressure::warning}));
-    // Purgeable pages at or above the anonymous ones: no app memory, still cached.
-    host->memory.pages = VMPageCounts{.pageSize = page, .purgeable = 600, .internal = 500};
-    const MemorySnapshot purged = samplerWith(host).sampleMemory();
-    EXPECT_EQ(purged.app, 0U);
-    EXPECT_EQ(purged.cached, 600 * page);
-}
-
-TEST(MemorySampling, EachSourceFailsOnItsOwnAndOddLevelsAreNormal) {
-    auto host = std::make_shared<FakeHost::State>();
-    host->memory = {
-        .physicalMemory = 8192, .swap = SwapUsage{.total = 10, .used = 4}, .pressureLevel = 4};
+    EXPECT_EQ(sampled({.pages = VMPageCounts{.pageSize = page, .purgeable = 600, .internal = 500}}),
+              (MemorySnapshot{.cached = 600 * page}));
     EXPECT_EQ(
-        samplerWith(host).sampleMemory(),
+        sampled({.physicalMemory = 8192,
+                 .swap = SwapUsage{.total = 10, .used = 4},
+                 .pressureLevel = 4}),
         (MemorySnapshot{
             .total = 8192, .swapUsed = 4, .swapTotal = 10, .pressure = MemoryPressure::critical}));
-
-    host->memory = {.physicalMemory = 8192, .pages = VMPageCounts{.pageSize = 4096, .wired = 1}};
-    EXPECT_EQ(samplerWith(host).sampleMemory(), (MemorySnapshot{.total = 8192, .wired = 4096}));
-
     for (const std::int32_t level : {0, 3, 8, -1}) {
-        host->memory.pressureLevel = level;
-        EXPECT_EQ(samplerWith(host).sampleMemory().pressure, MemoryPressure::normal) << level;
+        EXPECT_EQ(sampled({.pressureLevel = level}).pressure, MemoryPressure::normal) << level;
     }
 }
 

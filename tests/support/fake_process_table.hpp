@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,27 +31,26 @@ public:
         std::map<std::int32_t, Process> processes;
         std::map<std::string, std::string> displayNames;  // bundle path -> name; else the folder's
         int pathReads = 0;
-        std::size_t lastBufferSize = 0;
+        std::function<void()> onCount{};  // called as each pass starts, on the sampler's thread
     };
 
     explicit FakeProcessTable(std::shared_ptr<State> state) : state_(std::move(state)) {}
 
     Timebase timebase() override { return state_->timebase; }
     int countProcesses() override {
-        if (state_->listingFails) {
-            return 0;
+        if (state_->onCount) {
+            state_->onCount();
         }
-        return state_->count.value_or(static_cast<int>(state_->listing.size()));
+        return state_->listingFails
+                   ? 0
+                   : state_->count.value_or(static_cast<int>(state_->listing.size()));
     }
     int listProcesses(std::span<std::int32_t> identifiers) override {
-        state_->lastBufferSize = identifiers.size();
         if (state_->listingFails) {
             return 0;
         }
-        std::size_t written = 0;
-        for (; written < identifiers.size() && written < state_->listing.size(); ++written) {
-            identifiers[written] = state_->listing[written];
-        }
+        const std::size_t written = std::min(identifiers.size(), state_->listing.size());
+        std::copy_n(state_->listing.begin(), written, identifiers.begin());
         return static_cast<int>(written);
     }
     std::optional<ProcessUsage> usage(std::int32_t pid) override {
@@ -70,10 +71,9 @@ public:
     }
     std::string bundleDisplayName(std::string_view bundlePath) override {
         const auto found = state_->displayNames.find(std::string(bundlePath));
-        if (found != state_->displayNames.end()) {
-            return found->second;
-        }
-        return std::string(bundlePath.substr(bundlePath.rfind('/') + 1));
+        return found != state_->displayNames.end()
+                   ? found->second
+                   : std::string(bundlePath.substr(bundlePath.rfind('/') + 1));
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include <QApplication>
 #include <QColor>
 #include <QDir>
 #include <QImage>
@@ -16,16 +17,29 @@ inline bool near(const QColor& a, const QColor& b, int tolerance) {
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-// Opaque pixels within tolerance of color in every channel.
-inline int pixelsNear(const QImage& image, const QColor& color, int tolerance) {
+template <typename Accept>
+int countPixels(const QImage& image, Accept accept) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            count += pixel.alpha() == 255 && near(pixel, color, tolerance) ? 1 : 0;
+            count += accept(image.pixelColor(x, y)) ? 1 : 0;
         }
     }
     return count;
+}
+
+// Opaque pixels within tolerance of color in every channel.
+inline int pixelsNear(const QImage& image, const QColor& color, int tolerance) {
+    return countPixels(image, [&](const QColor& pixel) {
+        return pixel.alpha() == 255 && near(pixel, color, tolerance);
+    });
+}
+
+// Shows the widget at width, as tall as height or else as it asks to be, and lays it out.
+inline void showAt(QWidget& widget, int width, int height = 0) {
+    widget.resize(width, height > 0 ? height : widget.sizeHint().height());
+    widget.show();
+    QApplication::processEvents();
 }
 
 // The widget's picture at its current size. With VANTRIC_RENDER_DIR set it is also written there

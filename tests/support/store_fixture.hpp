@@ -1,7 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,10 +20,7 @@ namespace vantric::testing {
 // A ticker that never fires by itself: the test calls MetricsStore::tick().
 class ManualTicker final : public Ticker {
 public:
-    void start(std::function<void()> onTick) override { onTick_ = std::move(onTick); }
-
-private:
-    std::function<void()> onTick_;
+    void start(std::function<void()> /*onTick*/) override {}
 };
 
 // A machine the store samples: the test sets what the host and process table answer, then runs
@@ -36,33 +32,16 @@ struct FakeMachine {
     SystemInfo info{};
 
     // The next pass reads this processor share (fractions of one processor's ticks).
-    void queueProcessorLoad(double user, double system) {
-        elapsed_ += 1000;
-        userTicks_ += static_cast<std::uint64_t>(user * 1000);
-        systemTicks_ += static_cast<std::uint64_t>(system * 1000);
-        const std::uint64_t busy = userTicks_ + systemTicks_;
-        host->tickReadings.push_back({ProcessorTicks{.processor = 0,
-                                                     .user = userTicks_,
-                                                     .system = systemTicks_,
-                                                     .idle = elapsed_ > busy ? elapsed_ - busy : 0,
-                                                     .nice = 0}});
-    }
+    void queueProcessorLoad(double user, double system) { queueShares({{user, system}}); }
 
     // The next pass reads one busy share per logical processor, each split evenly between user
     // and system time.
     void queueCoreLoads(const std::vector<double>& busy) {
-        coreTicks_.resize(std::max(coreTicks_.size(), busy.size()));
-        std::vector<ProcessorTicks> reading;
-        for (std::size_t core = 0; core < busy.size(); ++core) {
-            ProcessorTicks& ticks = coreTicks_[core];
-            const auto half = static_cast<std::uint64_t>(busy[core] * 500);
-            ticks.processor = static_cast<std::uint32_t>(core);
-            ticks.user += half;
-            ticks.system += half;
-            ticks.idle += 1000 - 2 * half;
-            reading.push_back(ticks);
+        std::vector<std::pair<double, double>> shares;
+        for (const double share : busy) {
+            shares.emplace_back(share / 2, share / 2);
         }
-        host->tickReadings.push_back(std::move(reading));
+        queueShares(shares);
     }
 
     void setMemory(std::uint64_t total, std::uint64_t appBytes, MemoryPressure pressure) {
@@ -78,33 +57,50 @@ struct FakeMachine {
             Accelerator{.statistics = PerformanceStatistics{{"Device Utilization %", percent}}}};
     }
 
-    // Parts left empty: no widget host, the system clocks.
+    // Parts left empty: no widget host, a ticker only the test fires, the system clocks.
     std::unique_ptr<MetricsStore> makeStore(MetricsStore::Parts parts = {}) {
         // The priming pass takes a reading of idle processors as its baseline, as many as the first
         // queued reading has.
-        std::vector<ProcessorTicks> baseline{ProcessorTicks{.processor = 0}};
-        if (!host->tickReadings.empty() && !host->tickReadings.front().empty()) {
-            baseline.resize(host->tickReadings.front().size());
-            for (std::size_t core = 0; core < baseline.size(); ++core) {
-                baseline[core] = ProcessorTicks{.processor = static_cast<std::uint32_t>(core)};
-            }
+        const std::size_t cores = host->tickReadings.empty()
+                                      ? 1
+                                      : std::max<std::size_t>(host->tickReadings.front().size(), 1);
+        std::vector<ProcessorTicks> baseline(cores);
+        for (std::size_t core = 0; core < cores; ++core) {
+            baseline[core].processor = static_cast<std::uint32_t>(core);
         }
         host->tickReadings.push_front(std::move(baseline));
+        if (!parts.ticker) {
+            parts.ticker = std::make_unique<ManualTicker>();
+        }
         return std::make_unique<MetricsStore>(MetricsStore::Parts{
             .info = info,
             .systemSampler = std::make_unique<SystemSampler>(std::make_unique<FakeHost>(host)),
             .processSampler =
                 std::make_unique<ProcessSampler>(std::make_unique<FakeProcessTable>(processes)),
             .widgetCenter = std::move(parts.widgetCenter),
-            .ticker = std::make_unique<ManualTicker>(),
+            .ticker = std::move(parts.ticker),
             .now = std::move(parts.now),
             .monotonicNow = std::move(parts.monotonicNow)});
     }
 
 private:
-    std::uint64_t elapsed_ = 0;
-    std::uint64_t userTicks_ = 0;
-    std::uint64_t systemTicks_ = 0;
+    // A user and a system share per processor, each of a second's 1000 ticks.
+    void queueShares(const std::vector<std::pair<double, double>>& shares) {
+        coreTicks_.resize(std::max(coreTicks_.size(), shares.size()));
+        std::vector<ProcessorTicks> reading;
+        for (std::size_t core = 0; core < shares.size(); ++core) {
+            const auto user = static_cast<std::uint64_t>(shares[core].first * 1000);
+            const auto system = static_cast<std::uint64_t>(shares[core].second * 1000);
+            ProcessorTicks& ticks = coreTicks_[core];
+            ticks.processor = static_cast<std::uint32_t>(core);
+            ticks.user += user;
+            ticks.system += system;
+            ticks.idle += 1000 - user - system;
+            reading.push_back(ticks);
+        }
+        host->tickReadings.push_back(std::move(reading));
+    }
+
     std::vector<ProcessorTicks> coreTicks_;
 };
 

@@ -18,20 +18,26 @@ using testing::FakeProcessTable;
 
 constexpr std::uint64_t second = 1'000'000'000;
 
+// The row of that id; an empty one, of no processes, when there is none.
+AppUsage row(const ProcessSample& sample, const std::string& id) {
+    const auto found = std::find_if(sample.apps.begin(), sample.apps.end(),
+                                    [&](const AppUsage& app) { return app.id == id; });
+    return found == sample.apps.end() ? AppUsage{} : *found;
+}
+
 // A sampler over a fake table whose times are nanoseconds, with a clock the test moves.
 class ProcessSamplerTest : public ::testing::Test {
 protected:
-    ProcessSamplerTest() {
-        state_->timebase = Timebase{.numer = 1, .denom = 1};
-        sampler_ = std::make_unique<ProcessSampler>(std::make_unique<FakeProcessTable>(state_),
-                                                    [this] { return now_; });
+    std::unique_ptr<ProcessSampler> makeSampler(std::unique_ptr<AppDirectory> directory = nullptr) {
+        return std::make_unique<ProcessSampler>(
+            std::make_unique<FakeProcessTable>(state_), [this] { return now_; },
+            std::move(directory));
     }
-
-    void add(std::int32_t pid, std::string path, const std::string& name, std::uint64_t memory = 0,
-             std::uint64_t start = 1) {
+    void add(std::int32_t pid, std::string path, const std::string& name,
+             std::uint64_t memory = 0) {
         state_->listing.push_back(pid);
-        state_->processes[pid] = FakeProcessTable::Process{
-            .usage = {.physicalFootprint = memory, .startTime = start, .shortName = name},
+        state_->processes[pid] = {
+            .usage = {.physicalFootprint = memory, .startTime = 1, .shortName = name},
             .path = std::move(path),
             .name = name};
     }
@@ -43,101 +49,62 @@ protected:
         return sampler_->sample();
     }
 
-    static const AppUsage* row(const ProcessSample& sample, const std::string& id) {
-        const auto found = std::find_if(sample.apps.begin(), sample.apps.end(),
-                                        [&](const AppUsage& app) { return app.id == id; });
-        return found == sample.apps.end() ? nullptr : &*found;
-    }
-
     std::shared_ptr<FakeProcessTable::State> state_ = std::make_shared<FakeProcessTable::State>();
     std::uint64_t now_ = 0;
-    std::unique_ptr<ProcessSampler> sampler_;
+    std::unique_ptr<ProcessSampler> sampler_ = makeSampler();
 };
-
-// The first pass sets the baselines: no processor share yet, but memory and counts already.
-TEST_F(ProcessSamplerTest, TwoProcessesBusyOnACoreEachReadAboutTwoHundred) {
-    add(10, "/usr/bin/bash", "bash", 1000);
-    add(11, "/usr/bin/bash", "bash", 500);
-    usage(10).userTime = 5 * second;
-    const ProcessSample first = pass();
-    EXPECT_EQ(row(first, "process:bash")->cpu, 0);
-    EXPECT_EQ(row(first, "process:bash")->memory, 1500U);
-    EXPECT_EQ(row(first, "process:bash")->processCount, 2);
-
-    add(20, "/opt/Big.app/Contents/MacOS/Big", "Big");
-    add(21, "/opt/Big.app/Contents/Frameworks/Big Helper.app/Contents/MacOS/Big Helper",
-        "Big Helper");
-    pass();
-    usage(20).userTime = second / 2;
-    usage(20).systemTime = second / 2;
-    usage(21).userTime = second;
-    // The nested helper counts under the outermost bundle.
-    const AppUsage* big = row(pass(), "/opt/Big.app");
-    ASSERT_NE(big, nullptr);
-    EXPECT_EQ(big->processCount, 2);
-    EXPECT_DOUBLE_EQ(big->cpu, 200.0);
-}
 
 TEST_F(ProcessSamplerTest, ConvertsTimebaseUnitsToNanoseconds) {
     state_->timebase = Timebase{.numer = 125, .denom = 3};  // 24 MHz ticks
-    sampler_ = std::make_unique<ProcessSampler>(std::make_unique<FakeProcessTable>(state_),
-                                                [this] { return now_; });
+    sampler_ = makeSampler();
     add(30, "/usr/bin/top", "top");
     pass();
     usage(30).userTime = 12'000'000;  // half a second of 24 MHz ticks
     EXPECT_DOUBLE_EQ(pass().apps[0].cpu, 50.0);
+    usage(30).userTime = 0;  // a counter that went backwards reads as idle
+    EXPECT_EQ(pass().apps[0].cpu, 0);
     usage(30).userTime = UINT64_MAX;  // far beyond 64 bits in nanoseconds: saturates, no wrap
     EXPECT_GT(pass().apps[0].cpu, 1e9);
 }
 
-TEST_F(ProcessSamplerTest, ReusedIdentifierStartsAfreshWithItsOwnIdentity) {
-    add(40, "/usr/bin/old", "old");
-    pass();
-    usage(40).userTime = second;
-    state_->processes[40] = FakeProcessTable::Process{
-        .usage = {.userTime = 3 * second, .startTime = 99, .shortName = "new"},
-        .path = "/usr/bin/new",
-        .name = "new"};
-    const int pathReads = state_->pathReads;
-    const ProcessSample sample = pass();
-    ASSERT_EQ(sample.apps.size(), 1U);
-    EXPECT_EQ(sample.apps[0].id, "process:new");
-    EXPECT_EQ(sample.apps[0].cpu, 0);
-    EXPECT_EQ(state_->pathReads, pathReads + 1);
-}
-
-TEST_F(ProcessSamplerTest, CachedIdentitiesCostNoPathWorkUntilTheProcessCallsExec) {
+// A resolved identity costs no path work until the process calls exec (the same identifier and
+// start, a new short name), its identifier is reused (a new start) or a pass could not read it; the
+// last two also start its processor baseline afresh.
+TEST_F(ProcessSamplerTest, ResolvesAProcessAgainOnlyWhenItChangedOrWasNotRead) {
     add(50, "/usr/bin/bash", "bash");
     add(51, "/usr/bin/sleep", "sleep");
     pass();
-    EXPECT_EQ(state_->pathReads, 2);
-    pass();
     pass();
     EXPECT_EQ(state_->pathReads, 2);
 
-    // exec keeps the identifier and start time; the new short name gives it away.
     state_->processes[50].path = "/usr/bin/python3";
-    state_->processes[50].name = "python3";
-    usage(50).shortName = "python3";
+    state_->processes[50].name = usage(50).shortName = "python3";
+    state_->processes[51] = {.usage = {.userTime = 3 * second, .startTime = 99, .shortName = "new"},
+                             .name = "new"};
     const ProcessSample sample = pass();
-    EXPECT_EQ(state_->pathReads, 3);
-    EXPECT_NE(row(sample, "process:python3"), nullptr);
-    EXPECT_EQ(row(sample, "process:bash"), nullptr);
+    EXPECT_EQ(state_->pathReads, 4);
+    EXPECT_EQ(row(sample, "process:bash").processCount, 0);
+    EXPECT_EQ(row(sample, "process:python3").processCount, 1);
+    EXPECT_EQ(row(sample, "process:new").processCount, 1);
+    EXPECT_EQ(row(sample, "process:new").cpu, 0);
+
+    state_->processes[50].readable = false;
+    pass();
+    state_->processes[50].readable = true;
+    usage(50).userTime = second;
+    EXPECT_EQ(row(pass(), "process:python3").cpu, 0);
+    EXPECT_EQ(state_->pathReads, 5);
 }
 
-TEST_F(ProcessSamplerTest, AProcessThatWasNotReadIsResolvedAgainWhenItComesBack) {
-    add(60, "/usr/bin/bash", "bash");
-    pass();
-    state_->processes[60].readable = false;
-    pass();
-    state_->processes[60].readable = true;
-    usage(60).userTime = second;
-    const ProcessSample back = pass();
-    EXPECT_EQ(state_->pathReads, 2);  // the cache entry went with the unreadable pass
-    EXPECT_EQ(back.apps[0].cpu, 0);   // and so did the baseline
-}
-
-TEST_F(ProcessSamplerTest, NamesFollowTheBundleAndFallbackRules) {
+// The first pass sets the baselines: no processor share yet, but memory and counts already. Rows
+// come in listing order, so rows with equal figures keep their places from pass to pass.
+TEST_F(ProcessSamplerTest, GroupsProcessesByBundleOrNameFollowingTheFallbackRules) {
+    add(10, "/usr/bin/bash", "bash", 1000);
+    add(11, "/usr/bin/bash", "bash", 500);
+    usage(10).userTime = 5 * second;
+    add(20, "/opt/Big.app/Contents/MacOS/Big", "Big");
+    add(21, "/opt/Big.app/Contents/Frameworks/Big Helper.app/Contents/MacOS/Big Helper",
+        "Big Helper");
     add(70, "/Users/someone/tools.app/bin/tool", "tool");  // textual: any ".app/" folder
     add(71, "/Applications/Notes.app/Contents/MacOS/Notes", "Notes");
     state_->displayNames["/Applications/Notes.app"] = "Notes.app";
@@ -147,24 +114,31 @@ TEST_F(ProcessSamplerTest, NamesFollowTheBundleAndFallbackRules) {
     add(74, "", "");                            // neither: the identifier
     add(75, "/opt/tools.appendix/bin/x", "x");  // ".app" without the slash is no bundle
     const ProcessSample sample = pass();
-    ASSERT_EQ(sample.apps.size(), 6U);
-    // In listing order, so rows with equal figures keep their places from pass to pass.
-    EXPECT_EQ(sample.apps[0].id, "/Users/someone/tools.app");
-    EXPECT_EQ(sample.apps[5].id, "process:x");
-    EXPECT_EQ(row(sample, "/Users/someone/tools.app")->name, "tools");
-    EXPECT_EQ(row(sample, "/Applications/Notes.app")->name, "Notes");
-    EXPECT_EQ(row(sample, "/opt/Odd.app")->name, "Odd Tools");
-    EXPECT_EQ(row(sample, "process:firefox")->bundlePath, std::nullopt);
-    EXPECT_EQ(row(sample, "process:Process 74")->name, "Process 74");
-    EXPECT_NE(row(sample, "process:x"), nullptr);
+    ASSERT_EQ(sample.apps.size(), 8U);
+    EXPECT_EQ(sample.apps[0].id, "process:bash");
+    EXPECT_EQ(sample.apps[7].id, "process:x");
+    EXPECT_EQ(sample.apps[0].cpu, 0);
+    EXPECT_EQ(sample.apps[0].memory, 1500U);
+    EXPECT_EQ(sample.apps[0].processCount, 2);
+    EXPECT_EQ(row(sample, "/Users/someone/tools.app").name, "tools");
+    EXPECT_EQ(row(sample, "/Applications/Notes.app").name, "Notes");
+    EXPECT_EQ(row(sample, "/opt/Odd.app").name, "Odd Tools");
+    EXPECT_EQ(row(sample, "process:firefox").name, "firefox");
+    EXPECT_EQ(row(sample, "process:Process 74").name, "Process 74");
+
+    usage(20).userTime = second / 2;
+    usage(20).systemTime = second / 2;
+    usage(21).userTime = second;
+    // The nested helper counts under the outermost bundle.
+    const AppUsage big = row(pass(), "/opt/Big.app");
+    EXPECT_EQ(big.processCount, 2);
+    EXPECT_DOUBLE_EQ(big.cpu, 200.0);
 }
 
 // A desktop that names some processes' applications, and counts how often it is asked.
-class NamedApplications final : public AppDirectory {
-public:
-    explicit NamedApplications(std::shared_ptr<int> asked) : asked_(std::move(asked)) {}
+struct NamedApplications final : AppDirectory {
     std::optional<DesktopApplication> applicationOf(std::int32_t pid) override {
-        ++*asked_;
+        ++asked;
         if (pid == 20 || pid == 21 || pid == 30) {
             return DesktopApplication{.id = "org.mozilla.firefox",
                                       .name = "Firefox",
@@ -173,43 +147,41 @@ public:
         }
         return std::nullopt;
     }
-
-private:
-    std::shared_ptr<int> asked_;
+    int asked = 0;
 };
 
 TEST_F(ProcessSamplerTest, DesktopApplicationsGroupAfterBundlesAndAreAskedOnlyForNewProcesses) {
-    auto asked = std::make_shared<int>(0);
-    sampler_ = std::make_unique<ProcessSampler>(
-        std::make_unique<FakeProcessTable>(state_), [this] { return now_; },
-        std::make_unique<NamedApplications>(asked));
+    auto owned = std::make_unique<NamedApplications>();
+    const NamedApplications& directory = *owned;
+    sampler_ = makeSampler(std::move(owned));
     add(20, "/usr/lib/firefox/firefox", "firefox", 1000);
     add(21, "/usr/lib/firefox/firefox", "Web Content", 500);
     // A bundle path wins over what the desktop says.
     add(30, "/Applications/Tool.app/Contents/MacOS/tool", "tool", 7);
     add(40, "/usr/bin/bash", "bash", 3);
     const ProcessSample first = pass();
-    const AppUsage* firefox = row(first, "app:org.mozilla.firefox");
-    ASSERT_NE(firefox, nullptr);
-    EXPECT_EQ(firefox->name, "Firefox");
-    EXPECT_EQ(firefox->processCount, 2);
-    EXPECT_EQ(firefox->iconPath, "/icons/firefox.svg");
-    EXPECT_NE(row(first, "/Applications/Tool.app"), nullptr);
-    EXPECT_NE(row(first, "process:bash"), nullptr);
-    EXPECT_EQ(*asked, 3);
+    const AppUsage firefox = row(first, "app:org.mozilla.firefox");
+    EXPECT_EQ(firefox.name, "Firefox");
+    EXPECT_EQ(firefox.processCount, 2);
+    EXPECT_EQ(firefox.iconPath, "/icons/firefox.svg");
+    EXPECT_EQ(row(first, "/Applications/Tool.app").processCount, 1);
+    EXPECT_EQ(row(first, "process:bash").processCount, 1);
+    EXPECT_EQ(directory.asked, 3);
 
     pass();
-    EXPECT_EQ(*asked, 3);
+    EXPECT_EQ(directory.asked, 3);
     add(22, "/usr/lib/firefox/firefox", "Web Content", 10);
     pass();
-    EXPECT_EQ(*asked, 4);
+    EXPECT_EQ(directory.asked, 4);
 }
 
-TEST_F(ProcessSamplerTest, SkipsBadIdentifiersUnreadableAndRepeatedProcesses) {
+// Spare slots in the listing take processes started after the count.
+TEST_F(ProcessSamplerTest, ListsPastTheCountAndSkipsBadIdentifiersUnreadableAndRepeatedProcesses) {
     add(80, "/usr/bin/a", "a");
     add(81, "/usr/bin/b", "b");
     state_->processes[81].readable = false;  // gone between the listing and the query
     state_->listing.insert(state_->listing.end(), {0, -5, 80});
+    state_->count = 1;
     pass();
     usage(80).userTime = second;
     const ProcessSample sample = pass();
@@ -236,37 +208,19 @@ TEST_F(ProcessSamplerTest, AFailedListingKeepsTheBaselinesAndTheirInterval) {
     EXPECT_EQ(state_->pathReads, 1);
 }
 
-TEST_F(ProcessSamplerTest, ListsIntoTheCountPlusSpareSlots) {
-    for (std::int32_t pid = 100; pid < 110; ++pid) {
-        add(pid, "/usr/bin/worker", "worker");
-    }
-    state_->count = 4;  // six started after the count
-    const ProcessSample sample = pass();
-    EXPECT_EQ(state_->lastBufferSize, 68U);
-    EXPECT_EQ(sample.processCount, 10);
-    EXPECT_EQ(sample.apps[0].processCount, 10);
-}
-
 TEST(ProcessSamplerOnLinux, GroupsAFixtureMachineIntoApplications) {
     ProcessSampler sampler(
         std::make_unique<LinuxProcessTable>(testing::fixturePath("processes/desktop")));
     const ProcessSample sample = sampler.sample();
     EXPECT_EQ(sample.processCount, 13);
     EXPECT_EQ(sample.readableProcessCount, 12);
-    const auto row = [&](const std::string& id) {
-        const auto found = std::find_if(sample.apps.begin(), sample.apps.end(),
-                                        [&](const AppUsage& app) { return app.id == id; });
-        return found == sample.apps.end() ? AppUsage{} : *found;
-    };
-    EXPECT_EQ(row("/opt/Big.app").processCount, 2);
-    EXPECT_EQ(row("/opt/Big.app").name, "Big");
-    EXPECT_EQ(row("/opt/Big.app").memory, (102400U + 51200U) * 1024);
-    EXPECT_EQ(row("process:bash").processCount, 2);
-    EXPECT_EQ(row("process:systemd").processCount, 1);  // no readable path: its short name
-    EXPECT_EQ(row("process:Web (Content) x").processCount, 1);
-    // Both read "xdg-desktop-por" in the kernel's 15 bytes.
-    EXPECT_EQ(row("process:xdg-desktop-portal-gnome").processCount, 1);
-    EXPECT_EQ(row("process:xdg-desktop-portal-gtk").name, "xdg-desktop-portal-gtk");
+    EXPECT_EQ(row(sample, "/opt/Big.app").processCount, 2);
+    EXPECT_EQ(row(sample, "/opt/Big.app").name, "Big");
+    EXPECT_EQ(row(sample, "/opt/Big.app").memory, (102400U + 51200U) * 1024);
+    EXPECT_EQ(row(sample, "process:bash").processCount, 2);
+    EXPECT_EQ(row(sample, "process:systemd").processCount, 1);  // no readable path: its short name
+    // Both read "xdg-desktop-por" in the kernel's 15 bytes, and still make two rows.
+    EXPECT_EQ(row(sample, "process:xdg-desktop-portal-gnome").processCount, 1);
     EXPECT_EQ(sample.apps.size(), 10U);
 }
 

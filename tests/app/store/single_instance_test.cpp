@@ -19,10 +19,10 @@ using testing::eventually;
 int launchSecond(const QTemporaryDir& runtime, const QStringList& arguments) {
     QProcess second;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
     second.setProcessEnvironment(environment);
-    second.start(QStringLiteral(VANTRIC_PROGRAM), arguments);
+    second.start(VANTRIC_PROGRAM, arguments);
     // The running instance answers from this thread's event loop while the second one waits.
     while (!second.waitForFinished(20)) {
         QCoreApplication::processEvents();
@@ -33,16 +33,18 @@ int launchSecond(const QTemporaryDir& runtime, const QStringList& arguments) {
     return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
 }
 
+// The first instance takes over a stale socket file left without a lock.
 TEST(SingleInstance, ASecondLaunchHandsItsUrlsToTheRunningOneAndExitsZero) {
     QTemporaryDir runtime;
+    ASSERT_TRUE(QFile(runtime.filePath("vantric.socket")).open(QIODevice::WriteOnly));
     SingleInstance running(runtime.path());
     ASSERT_EQ(running.claim({}), SingleInstance::Role::running);
     QSignalSpy urls(&running, &SingleInstance::urlReceived);
     QSignalSpy raises(&running, &SingleInstance::raiseRequested);
 
-    EXPECT_EQ(launchSecond(runtime, {QStringLiteral("vantric://memory")}), 0);
+    EXPECT_EQ(launchSecond(runtime, {"vantric://memory"}), 0);
     EXPECT_TRUE(eventually([&] { return urls.count() == 1; }));
-    EXPECT_EQ(urls.at(0).at(0).toString(), QStringLiteral("vantric://memory"));
+    EXPECT_EQ(urls.at(0).at(0).toString(), "vantric://memory");
 
     EXPECT_EQ(launchSecond(runtime, {}), 0);
     EXPECT_TRUE(eventually([&] { return raises.count() == 1; }));
@@ -66,18 +68,8 @@ TEST(SingleInstance, DropsGarbageAndOversizedMessagesAndKeepsServing) {
     EXPECT_EQ(urls.count(), 0);
 
     SingleInstance second(runtime.path());
-    EXPECT_EQ(second.claim({QStringLiteral("vantric://cpu")}), SingleInstance::Role::forwarded);
+    EXPECT_EQ(second.claim({"vantric://cpu"}), SingleInstance::Role::forwarded);
     EXPECT_TRUE(eventually([&] { return urls.count() == 1; }));
-}
-
-TEST(SingleInstance, TakesOverAStaleSocketLeftWithoutALock) {
-    QTemporaryDir runtime;
-    {
-        QFile stale(runtime.filePath(QStringLiteral("vantric.socket")));
-        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    }
-    SingleInstance running(runtime.path());
-    EXPECT_EQ(running.claim({}), SingleInstance::Role::running);
 }
 
 }  // namespace

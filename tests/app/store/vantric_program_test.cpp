@@ -15,14 +15,13 @@ int exitStatus(const std::string& arguments) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(VantricProgram, ExitsZeroAfterTheCountedLinesAndTwoWithAUsageLineOnABadArgument) {
+TEST(VantricProgram, ExitsZeroAfterWhatWasAskedTwoWithAUsageLineOnABadArgumentAndOneUnwritten) {
     EXPECT_EQ(exitStatus("--json --count 1 | grep -c '^{\"date\":' | grep -qx 1"), 0);
     EXPECT_EQ(exitStatus("--frobnicate 2>&1 >/dev/null | grep -q '^usage: vantric'"), 0);
     EXPECT_EQ(exitStatus("--frobnicate 2>/dev/null"), 2);
     EXPECT_EQ(exitStatus("--json --count none 2>/dev/null"), 2);
-}
 
-TEST(VantricProgram, PrintsTheMachineDescriptionOrHelpAndSaysWhenTheyCannotBeWritten) {
+    // The machine's description or help, and a word when they cannot be written.
     EXPECT_EQ(
         exitStatus("--info | grep -c '^{\"chip\":.*\"coreSummary\":\"[0-9]* cores' | grep -qx 1"),
         0);

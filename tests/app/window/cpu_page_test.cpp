@@ -14,7 +14,6 @@
 #include "app/window/section_card.hpp"
 #include "app/window/stat_row.hpp"
 #include "app/window/text_styles.hpp"
-#include "app/window/top_apps_view.hpp"
 #include "support/rendered.hpp"
 #include "support/store_fixture.hpp"
 #include "widgets/views/palette.hpp"
@@ -22,7 +21,6 @@
 namespace vantric {
 namespace {
 
-using testing::FakeMachine;
 using testing::pixelsNear;
 using testing::rendered;
 using testing::runPass;
@@ -33,8 +31,9 @@ TEST(CoreBarsTest, FillsCriticalFromNinetyPercentOnlyAndKeepsASliverWhenIdle) {
     bars.resize(600, bars.heightForWidth(600));
     const std::vector<CoreBars::Column> columns = bars.columns();
     ASSERT_EQ(columns.size(), 6U);
-    const QColor expected[] = {Palette::cpu(),      Palette::cpu(), Palette::critical(),
-                               Palette::critical(), Palette::cpu(), Palette::critical()};
+    const QColor cpu = Palette::cpu();
+    const QColor critical = Palette::critical();
+    const QColor expected[] = {cpu, cpu, critical, critical, cpu, critical};
     for (std::size_t core = 0; core < columns.size(); ++core) {
         EXPECT_EQ(columns[core].fillColor, expected[core]) << core;
         EXPECT_EQ(columns[core].fill.bottom(), columns[core].track.bottom()) << core;
@@ -46,45 +45,14 @@ TEST(CoreBarsTest, FillsCriticalFromNinetyPercentOnlyAndKeepsASliverWhenIdle) {
 
     // The pixels agree: one bar's worth of critical red for each core at 0.9 and over.
     const QImage image = rendered(bars, QStringLiteral("core-bars-thresholds"));
-    EXPECT_GT(pixelsNear(image.copy(columns[3].track.toRect()), Palette::critical(), 10), 100);
-    EXPECT_EQ(pixelsNear(image.copy(columns[1].track.toRect()), Palette::critical(), 10), 0);
-}
-
-TEST(CoreBarsTest, WrapsManyProcessorsIntoEqualRowsOfLegibleColumns) {
-    CoreBars bars;
-    const QFontMetricsF label(TextStyle::caption2());
-    const QFontMetricsF percent(TextStyle::caption());
-    for (const int count : {2, 16, 128}) {
-        bars.setCores(std::vector<double>(static_cast<std::size_t>(count), 0.5), Palette::cpu());
-        bars.resize(800, bars.heightForWidth(800));
-        const int rows = bars.rowCount(800);
-        EXPECT_EQ(rows > 1, count == 128) << count;
-        const std::vector<CoreBars::Column> columns = bars.columns();
-        ASSERT_EQ(columns.size(), static_cast<std::size_t>(count));
-        const double widest =
-            std::max(label.horizontalAdvance(QStringLiteral("Core %1").arg(count)),
-                     percent.horizontalAdvance(QStringLiteral("100%")));
-        for (std::size_t core = 0; core < columns.size(); ++core) {
-            EXPECT_GE(columns[core].track.width(), widest) << count << " cores, core " << core;
-            EXPECT_LE(columns[core].track.right(), 800.0 + 1e-9);
-            EXPECT_LE(columns[core].labelText.bottom(), bars.height() + 1e-9);
-            if (core > 0 && columns[core].track.top() == columns[core - 1].track.top()) {
-                EXPECT_GE(columns[core].track.left(),
-                          columns[core - 1].track.right() + CoreBars::columnSpacing - 1e-9);
-            }
-        }
-        if (rows > 1) {
-            // No fewer rows would do: one row less would need columns narrower than their texts
-            // and a few pixels of margin.
-            const int denser = (count + rows - 2) / (rows - 1);
-            EXPECT_LT((800.0 - CoreBars::columnSpacing * (denser - 1)) / denser, widest + 4);
-        }
-    }
+    EXPECT_GT(pixelsNear(image.copy(columns[3].track.toRect()), critical, 10), 100);
+    EXPECT_EQ(pixelsNear(image.copy(columns[1].track.toRect()), critical, 10), 0);
 }
 
 struct CPUPageTest : ::testing::Test {
     void load(const std::vector<double>& busy) {
         page.reset();
+        machine = testing::FakeMachine{};
         machine.info =
             SystemInfo{.chip = "EPYC 9654", .cores = static_cast<std::int64_t>(busy.size())};
         machine.queueCoreLoads(busy);
@@ -100,7 +68,7 @@ struct CPUPageTest : ::testing::Test {
         QApplication::processEvents();
     }
 
-    FakeMachine machine;
+    testing::FakeMachine machine;
     std::unique_ptr<MetricsStore> store;
     std::unique_ptr<CPUPage> page;
 };
@@ -119,11 +87,14 @@ TEST_F(CPUPageTest, ShowsTotalAndIdleWithTheCriticalColourFromNinetyPercent) {
     EXPECT_EQ(page->history().chart().values().size(), 2U);
 }
 
-TEST_F(CPUPageTest, NamesTheMachineAndDrawsOneBarPerProcessorAtEveryCount) {
+// Many processors wrap into equal rows of columns no narrower than their texts, and the page
+// grows with the rows instead of squeezing them.
+TEST_F(CPUPageTest, NamesTheMachineAndDrawsOneLegibleBarPerProcessorAtEveryCount) {
+    const QFontMetricsF label(TextStyle::caption2());
+    const QFontMetricsF percent(TextStyle::caption());
     for (const int count : {2, 16, 128}) {
         std::vector<double> busy(static_cast<std::size_t>(count), 0.3);
         busy[1] = 1;
-        machine = FakeMachine{};
         load(busy);
         EXPECT_EQ(page->history().subtitle(),
                   QStringLiteral("Share of all %1 cores in use").arg(count));
@@ -131,10 +102,31 @@ TEST_F(CPUPageTest, NamesTheMachineAndDrawsOneBarPerProcessorAtEveryCount) {
                   QStringLiteral("EPYC 9654 \u00B7 %1 cores").arg(count));
         const CoreBars& bars = page->coreBars();
         ASSERT_EQ(bars.cores().size(), busy.size());
-        EXPECT_EQ(bars.columns()[1].fillColor, Palette::critical());
-        EXPECT_EQ(bars.columns()[0].fillColor, Palette::cpu());
-        // The page grows with the rows instead of squeezing them.
         EXPECT_GE(bars.height(), bars.heightForWidth(bars.width()));
+        const double width = bars.width();
+        const int rows = bars.rowCount(bars.width());
+        EXPECT_EQ(rows > 1, count == 128) << count;
+        const std::vector<CoreBars::Column> columns = bars.columns();
+        EXPECT_EQ(columns[1].fillColor, Palette::critical());
+        EXPECT_EQ(columns[0].fillColor, Palette::cpu());
+        const double widest =
+            std::max(label.horizontalAdvance(QStringLiteral("Core %1").arg(count)),
+                     percent.horizontalAdvance(QStringLiteral("100%")));
+        for (std::size_t core = 0; core < columns.size(); ++core) {
+            EXPECT_GE(columns[core].track.width(), widest) << count << " cores, core " << core;
+            EXPECT_LE(columns[core].track.right(), width + 1e-9);
+            EXPECT_LE(columns[core].labelText.bottom(), bars.height() + 1e-9);
+            if (core > 0 && columns[core].track.top() == columns[core - 1].track.top()) {
+                EXPECT_GE(columns[core].track.left(),
+                          columns[core - 1].track.right() + CoreBars::columnSpacing - 1e-9);
+            }
+        }
+        if (rows > 1) {
+            // No fewer rows would do: one row less would need columns narrower than their texts
+            // and a few pixels of margin.
+            const int denser = (count + rows - 2) / (rows - 1);
+            EXPECT_LT((width - CoreBars::columnSpacing * (denser - 1)) / denser, widest + 4);
+        }
         rendered(*page, QStringLiteral("cpu-page-%1-cores").arg(count));
     }
 }

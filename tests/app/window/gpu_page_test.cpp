@@ -16,13 +16,7 @@
 namespace vantric {
 namespace {
 
-using testing::FakeMachine;
 using testing::rendered;
-using testing::runPass;
-
-Accelerator accelerator(PerformanceStatistics statistics) {
-    return Accelerator{.statistics = std::move(statistics)};
-}
 
 struct GPUPageTest : ::testing::Test {
     void open(std::optional<std::int64_t> gpuCores) {
@@ -38,7 +32,7 @@ struct GPUPageTest : ::testing::Test {
     void read(std::vector<Accelerator> accelerators) {
         machine.host->accelerators = std::move(accelerators);
         machine.queueProcessorLoad(0.1, 0.1);
-        ASSERT_TRUE(runPass(*store));
+        ASSERT_TRUE(testing::runPass(*store));
         QApplication::processEvents();
         page->resize(900, page->sizeHint().height());
     }
@@ -51,18 +45,19 @@ struct GPUPageTest : ::testing::Test {
         return figures;
     }
 
-    FakeMachine machine;
+    testing::FakeMachine machine;
     std::unique_ptr<MetricsStore> store;
     std::unique_ptr<GPUPage> page;
 };
 
 TEST_F(GPUPageTest, ShowsItsFiguresCriticalFromNinetyPercentAndSwitchesLayoutWithAvailability) {
     open(5120);
-    read({accelerator({{"Device Utilization %", 95.0},
-                       {"Renderer Utilization %", 93.0},
-                       {"Tiler Utilization %", 40.0},
-                       {"In use system memory", std::uint64_t{5ULL << 29}},
-                       {"Alloc system memory", std::uint64_t{4ULL << 30}}})});
+    read({Accelerator{
+        .statistics = PerformanceStatistics{{"Device Utilization %", 95.0},
+                                            {"Renderer Utilization %", 93.0},
+                                            {"Tiler Utilization %", 40.0},
+                                            {"In use system memory", std::uint64_t{5ULL << 29}},
+                                            {"Alloc system memory", std::uint64_t{4ULL << 30}}}}});
     ASSERT_TRUE(showsStatistics());
     const StatRow& figures = page->figures();
     EXPECT_EQ(figures.stat(0).value(), QStringLiteral("95"));
@@ -84,8 +79,9 @@ TEST_F(GPUPageTest, ShowsItsFiguresCriticalFromNinetyPercentAndSwitchesLayoutWit
 
 TEST_F(GPUPageTest, ADriverWithoutPipelineFiguresShowsDashesNotAnIdleZero) {
     open(std::nullopt);
-    read({accelerator({{"Device Utilization %", std::uint64_t{42}},
-                       {"In use system memory", std::uint64_t{1'100'000'000}}})});
+    read({Accelerator{.statistics = PerformanceStatistics{
+                          {"Device Utilization %", std::uint64_t{42}},
+                          {"In use system memory", std::uint64_t{1'100'000'000}}}}});
     ASSERT_TRUE(showsStatistics());
     const StatRow& figures = page->figures();
     EXPECT_EQ(figures.stat(0).value(), QStringLiteral("42"));

@@ -10,71 +10,64 @@
 namespace vantric {
 namespace {
 
-// Saturated enough that neither the grey grid, the labels nor the faint area come close.
-const QColor lineColor(220, 20, 20);
-
-bool isLine(const QColor& pixel) {
-    return pixel.red() > 150 && pixel.green() < 110 && pixel.blue() < 110;
-}
-
 struct Rendered {
     QImage image;
     QRectF plot;
     QColor background;
-};
 
-Rendered render(const std::vector<double>& values) {
-    HistoryChart chart(lineColor);
-    chart.resize(600, chart.sizeHint().height());
-    chart.setValues(values);
-    return {.image = chart.grab().toImage(),
-            .plot = chart.plotArea(),
-            .background = chart.palette().color(QPalette::Window)};
-}
-
-bool differs(const Rendered& rendered, int x, int y) {
-    const QColor pixel = rendered.image.pixelColor(x, y);
-    return std::abs(pixel.lightness() - rendered.background.lightness()) > 8;
-}
-
-// Where runs of drawn pixels begin, walking from at in steps of step: rows walking down, columns
-// walking right.
-std::vector<int> marks(const Rendered& rendered, QPoint at, const QPoint& step) {
-    std::vector<int> found;
-    bool inRun = false;
-    for (; rendered.image.rect().contains(at); at += step) {
-        const bool drawn = differs(rendered, at.x(), at.y());
-        if (drawn && !inRun) {
-            found.push_back(step.x() != 0 ? at.x() : at.y());
-        }
-        inRun = drawn;
+    explicit Rendered(const std::vector<double>& values) {
+        // Saturated enough that neither the grey grid, the labels nor the faint area come close.
+        HistoryChart chart(QColor(220, 20, 20));
+        chart.resize(600, chart.sizeHint().height());
+        chart.setValues(values);
+        image = chart.grab().toImage();
+        plot = chart.plotArea();
+        background = chart.palette().color(QPalette::Window);
     }
-    return found;
-}
 
-// The bounding box of the line's pixels; empty where none is drawn.
-QRect lineExtent(const QImage& image) {
-    QRect extent;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (isLine(image.pixelColor(x, y))) {
-                extent |= QRect(x, y, 1, 1);
+    bool differs(int x, int y) const {
+        return std::abs(image.pixelColor(x, y).lightness() - background.lightness()) > 8;
+    }
+
+    // Where runs of drawn pixels begin, walking from at in steps of step: rows walking down,
+    // columns walking right.
+    std::vector<int> marks(QPoint at, const QPoint& step) const {
+        std::vector<int> found;
+        for (bool inRun = false; image.rect().contains(at); at += step) {
+            const bool drawn = differs(at.x(), at.y());
+            if (drawn && !inRun) {
+                found.push_back(step.x() != 0 ? at.x() : at.y());
+            }
+            inRun = drawn;
+        }
+        return found;
+    }
+
+    // The bounding box of the line's pixels; empty where none is drawn.
+    QRect lineExtent() const {
+        QRect extent;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (pixel.red() > 150 && pixel.green() < 110 && pixel.blue() < 110) {
+                    extent |= QRect(x, y, 1, 1);
+                }
             }
         }
+        return extent;
     }
-    return extent;
-}
+};
 
 TEST(HistoryChartTest, WithoutValuesDrawsOnlyTheAxesOnTheirFullScales) {
-    const Rendered empty = render({});
-    EXPECT_TRUE(lineExtent(empty.image).isEmpty());
+    const Rendered empty({});
+    EXPECT_TRUE(empty.lineExtent().isEmpty());
     const QRectF& plot = empty.plot;
 
     // Five lines across, evenly spaced from 100% at the plot's top to 0% at its bottom. Between
     // the -30 and the 0 marks no line down crosses.
     const int left = static_cast<int>(plot.left());
     const std::vector<int> rows =
-        marks(empty, QPoint(static_cast<int>(plot.right() - plot.width() * 0.1), 0), {0, 1});
+        empty.marks(QPoint(static_cast<int>(plot.right() - plot.width() * 0.1), 0), {0, 1});
     ASSERT_EQ(rows.size(), 5U);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_NEAR(rows[i], plot.top() + plot.height() * static_cast<double>(i) / 4, 1) << i;
@@ -82,7 +75,7 @@ TEST(HistoryChartTest, WithoutValuesDrawsOnlyTheAxesOnTheirFullScales) {
     // Four lines down at -90, -60, -30 and 0 seconds, on a scale from -119 at the left edge to 0
     // at the right.
     const std::vector<int> columns =
-        marks(empty, QPoint(left, static_cast<int>(plot.center().y()) + 7), {1, 0});
+        empty.marks(QPoint(left, static_cast<int>(plot.center().y()) + 7), {1, 0});
     ASSERT_EQ(columns.size(), 4U);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         EXPECT_NEAR(columns[i],
@@ -90,10 +83,10 @@ TEST(HistoryChartTest, WithoutValuesDrawsOnlyTheAxesOnTheirFullScales) {
             << i;
     }
     // Labels drawn outside the plot, left of it and below it; the lines across stop short of them.
-    EXPECT_FALSE(marks(empty, QPoint(left, static_cast<int>(plot.bottom()) + 8), {1, 0}).empty());
-    EXPECT_FALSE(marks(empty, QPoint(left - 10, 0), {0, 1}).empty());
-    EXPECT_FALSE(differs(empty, left - 3, rows[2]));
-    EXPECT_TRUE(differs(empty, left + 1, rows[2]));
+    EXPECT_FALSE(empty.marks(QPoint(left, static_cast<int>(plot.bottom()) + 8), {1, 0}).empty());
+    EXPECT_FALSE(empty.marks(QPoint(left - 10, 0), {0, 1}).empty());
+    EXPECT_FALSE(empty.differs(left - 3, rows[2]));
+    EXPECT_TRUE(empty.differs(left + 1, rows[2]));
 }
 
 // A history's line: where it starts, as a share of the plot's width from the left, and its level,
@@ -109,22 +102,19 @@ TEST(HistoryChartTest, DrawsTheNewest120ValuesAtTheirTimesAndPinsThemToTheScale)
     std::vector<double> tooMany(30, 1.0);
     tooMany.insert(tooMany.end(), 120, 0.0);
     const LineCase cases[] = {
-        {.name = "a full half", .values = std::vector<double>(120, 0.5), .level = 0.5},
-        {.name = "the first", .values = {0.5}, .start = 1, .level = 0.5},
+        {"a full half", std::vector<double>(120, 0.5), 0, 0.5},
+        {"the first", {0.5}, 1, 0.5},
         // The oldest of thirty is 29 seconds old: one sample right of the -30 mark.
-        {.name = "thirty",
-         .values = std::vector<double>(30, 0.6),
-         .start = 90.0 / 119,
-         .level = 0.6},
+        {"thirty", std::vector<double>(30, 0.6), 90.0 / 119, 0.6},
         // The 30 at the top come before the newest 120, too old for the window.
-        {.name = "too many", .values = tooMany},
-        {.name = "above one", .values = std::vector<double>(120, 1.7), .level = 1},
-        {.name = "below zero", .values = std::vector<double>(120, -0.4)},
-        {.name = "not a number", .values = std::vector<double>(120, std::nan(""))},
+        {"too many", tooMany},
+        {"above one", std::vector<double>(120, 1.7), 0, 1},
+        {"below zero", std::vector<double>(120, -0.4)},
+        {"not a number", std::vector<double>(120, std::nan(""))},
     };
     for (const LineCase& line : cases) {
-        const Rendered chart = render(line.values);
-        const QRect drawn = lineExtent(chart.image);
+        const Rendered chart(line.values);
+        const QRect drawn = chart.lineExtent();
         ASSERT_FALSE(drawn.isEmpty()) << line.name;
         const QRectF& plot = chart.plot;
         EXPECT_NEAR(drawn.left(), plot.left() + line.start * plot.width(), 2) << line.name;

@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 
 #include "app/store/icon_cache.hpp"
+#include "support/rendered.hpp"
 
 namespace vantric {
 namespace {
+
+using Path = std::optional<std::string>;
 
 QIcon solid(int width, int height, const QColor& color) {
     QPixmap pixmap(width, height);
@@ -20,18 +23,12 @@ QIcon solid(int width, int height, const QColor& color) {
 }
 
 int opaquePixels(const QImage& image) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            count += image.pixelColor(x, y).alpha() > 0 ? 1 : 0;
-        }
-    }
-    return count;
+    return testing::countPixels(image, [](const QColor& pixel) { return pixel.alpha() > 0; });
 }
 
 TEST(IconCacheTest, AsksTheSourceOncePerKeyAndHandsOutTheSamePixmap) {
-    std::vector<std::optional<std::string>> asked;
-    IconCache cache([&asked](const std::optional<std::string>& path) {
+    std::vector<Path> asked;
+    IconCache cache([&asked](const Path& path) {
         asked.push_back(path);
         return solid(64, 64, Qt::red);
     });
@@ -40,15 +37,13 @@ TEST(IconCacheTest, AsksTheSourceOncePerKeyAndHandsOutTheSamePixmap) {
     EXPECT_EQ(&cache.icon(std::string("/opt/editor")), &app);
     // Processes outside a bundle share the entry under the empty key.
     EXPECT_EQ(&cache.icon(std::string()), &generic);
-    EXPECT_EQ(asked,
-              (std::vector<std::optional<std::string>>{std::nullopt, std::string("/opt/editor")}));
+    EXPECT_EQ(asked, (std::vector<Path>{std::nullopt, std::string("/opt/editor")}));
 }
 
 TEST(IconCacheTest, FlattensEveryIconTo44PixelsAtRatioTwo) {
-    IconCache cache([](const std::optional<std::string>& path) {
-        // A wide icon, and one far smaller than the cache's size.
-        return path ? solid(256, 128, Qt::blue) : solid(8, 8, Qt::green);
-    });
+    // A wide icon, and one far smaller than the cache's size.
+    IconCache cache(
+        [](const Path& path) { return path ? solid(256, 128, Qt::blue) : solid(8, 8, Qt::green); });
     const QPixmap& wide = cache.icon(std::string("/opt/wide"));
     const QPixmap& tiny = cache.icon(std::nullopt);
     for (const QPixmap* pixmap : {&wide, &tiny}) {
@@ -59,17 +54,16 @@ TEST(IconCacheTest, FlattensEveryIconTo44PixelsAtRatioTwo) {
     // Proportions kept: the wide icon fills a 44 x 22 band across the middle.
     const QImage wideImage = wide.toImage();
     EXPECT_EQ(wideImage.pixelColor(22, 22), QColor(Qt::blue));
-    EXPECT_EQ(wideImage.pixelColor(22, 40).alpha(), 0);
     EXPECT_EQ(opaquePixels(wideImage), 44 * 22);
+    EXPECT_EQ(wideImage.pixelColor(22, 40).alpha(), 0);
     // Scaled up to fill the square rather than left at its own size.
-    const QImage tinyImage = tiny.toImage();
-    EXPECT_EQ(tinyImage.pixelColor(1, 1), QColor(Qt::green));
-    EXPECT_EQ(tinyImage.pixelColor(42, 42), QColor(Qt::green));
+    EXPECT_EQ(tiny.toImage().pixelColor(1, 1), QColor(Qt::green));
+    EXPECT_EQ(tiny.toImage().pixelColor(42, 42), QColor(Qt::green));
 }
 
 TEST(IconCacheTest, ReplacesANullIconWithTheGenericExecutable) {
-    IconCache empty([](const std::optional<std::string>&) { return QIcon(); });
-    IconCache generic([](const std::optional<std::string>&) { return IconCache::genericIcon(); });
+    IconCache empty([](const Path&) { return QIcon(); });
+    IconCache generic([](const Path&) { return IconCache::genericIcon(); });
     const QImage fromNull = empty.icon(std::string("/gone")).toImage();
     EXPECT_GT(opaquePixels(fromNull), 44 * 44 / 3);
     EXPECT_EQ(fromNull, generic.icon(std::string("/gone")).toImage());

@@ -5,7 +5,7 @@
 namespace vantric {
 namespace {
 
-TEST(LocaleSymbols, ReadSeparatorsGroupingAndDigitsFromTheLocale) {
+TEST(LocaleSymbols, ReadSeparatorsGroupingAndDigitsFromTheLocaleAndFollowTheDefault) {
     const NumberSymbols german = numberSymbols(QLocale(QStringLiteral("de_DE")));
     EXPECT_EQ(german.decimalSeparator, ",");
     EXPECT_EQ(german.groupSeparator, ".");
@@ -14,9 +14,7 @@ TEST(LocaleSymbols, ReadSeparatorsGroupingAndDigitsFromTheLocale) {
     EXPECT_EQ(indian.secondaryGroupSize, 2);
     EXPECT_EQ(numberSymbols(QLocale(QStringLiteral("ar_EG"))).zeroDigit, U'\u0660');
     EXPECT_EQ(numberSymbols(QLocale(QStringLiteral("en_US"))).minimumGroupingDigits, 1);
-}
 
-TEST(LocaleSymbols, FollowTheDefaultLocaleWhenItChanges) {
     const QLocale before;
     QLocale::setDefault(QLocale(QStringLiteral("fr_FR")));
     EXPECT_EQ(currentNumberSymbols().decimalSeparator, ",");

@@ -21,22 +21,7 @@
 namespace vantric {
 namespace {
 
-using testing::FakeMachine;
-using testing::rendered;
-using testing::runPass;
-
 constexpr std::uint64_t gib = 1ULL << 30;
-// What Linux manages of the 16 GiB installed: every share is of this.
-constexpr std::uint64_t managed = 16 * gib - (768ULL << 20);
-
-std::vector<std::uint64_t> bytesOf(const std::vector<MemorySegment>& segments) {
-    std::vector<std::uint64_t> bytes;
-    bytes.reserve(segments.size());
-    for (const MemorySegment& segment : segments) {
-        bytes.push_back(segment.bytes);
-    }
-    return bytes;
-}
 
 double sum(const std::vector<double>& widths) {
     return std::accumulate(widths.begin(), widths.end(), 0.0);
@@ -46,8 +31,11 @@ TEST(MemorySegments, FreeIsWhatTheOthersLeaveAndThePiecesFillTheBarWithoutOverfl
     const MemorySnapshot typical{
         .total = 16 * gib, .app = 6 * gib, .wired = 2 * gib, .compressed = 0, .cached = 4 * gib};
     const std::vector<MemorySegment> segments = memorySegments(typical, Qt::black);
-    EXPECT_EQ(bytesOf(segments),
-              (std::vector<std::uint64_t>{6 * gib, 2 * gib, 0, 4 * gib, 4 * gib}));
+    std::vector<std::uint64_t> bytes;
+    for (const MemorySegment& segment : segments) {
+        bytes.push_back(segment.bytes);
+    }
+    EXPECT_EQ(bytes, (std::vector<std::uint64_t>{6 * gib, 2 * gib, 0, 4 * gib, 4 * gib}));
     // Four pieces (compressed has none), three gaps; the pieces are shares of the total.
     const std::vector<double> widths = memoryPieceWidths(segments, typical.total, 606);
     ASSERT_EQ(widths.size(), 4U);
@@ -71,8 +59,7 @@ TEST(MemorySegments, FreeIsWhatTheOthersLeaveAndThePiecesFillTheBarWithoutOverfl
     EXPECT_LE(sum(memoryPieceWidths(saturated, full.total, 100)), 100);
 
     // Before the first reading nothing has a share: an empty bar.
-    const MemorySnapshot unread{.app = gib};
-    EXPECT_EQ(memoryPieceWidths(memorySegments(unread, Qt::black), 0, 300),
+    EXPECT_EQ(memoryPieceWidths(memorySegments({.app = gib}, Qt::black), 0, 300),
               (std::vector<double>{0}));
 }
 
@@ -87,17 +74,18 @@ struct MemoryPageTest : ::testing::Test {
         page->show();
     }
 
+    // What Linux manages of the 16 GiB installed: every share is of this.
     void read(const VMPageCounts& pages, MemoryPressure pressure) {
-        machine.host->memory = MemoryCounters{.physicalMemory = managed,
+        machine.host->memory = MemoryCounters{.physicalMemory = 16 * gib - (768ULL << 20),
                                               .pages = pages,
                                               .swap = SwapUsage{.total = 2 * gib, .used = 0},
                                               .pressureLevel = rawValue(pressure)};
         machine.queueProcessorLoad(0.1, 0.1);
-        ASSERT_TRUE(runPass(*store));
+        ASSERT_TRUE(testing::runPass(*store));
         QApplication::processEvents();
     }
 
-    FakeMachine machine;
+    testing::FakeMachine machine;
     std::unique_ptr<MetricsStore> store;
     std::unique_ptr<MemoryPage> page;
 };
@@ -124,7 +112,7 @@ TEST_F(MemoryPageTest, TheCompositionAddsUpToTheFiguresShown) {
     const std::vector<QRectF> pieces = breakdown.pieces();
     ASSERT_EQ(pieces.size(), 5U);
     EXPECT_NEAR(pieces.back().right(), breakdown.width(), 0.5);
-    rendered(*page, QStringLiteral("memory-page"));
+    testing::rendered(*page, QStringLiteral("memory-page"));
 }
 
 TEST_F(MemoryPageTest, PressureColoursUsedPressureAndTheChart) {

@@ -15,9 +15,12 @@
 #include "app/store/process_sample.hpp"
 #include "app/window/app_row.hpp"
 #include "app/window/top_apps_view.hpp"
+#include "support/rendered.hpp"
 
 namespace vantric {
 namespace {
+
+using Ids = std::vector<std::string>;
 
 constexpr std::uint64_t mebibyte = 1ULL << 20;
 
@@ -25,22 +28,23 @@ AppUsage app(const std::string& id, double cpu, std::uint64_t memory, int proces
     return {.id = id, .name = id, .cpu = cpu, .memory = memory, .processCount = processCount};
 }
 
-std::vector<std::string> ids(const std::vector<AppUsage>& apps) {
-    std::vector<std::string> result;
+Ids ids(const std::vector<AppUsage>& apps) {
+    Ids result;
     for (const AppUsage& usage : apps) {
         result.push_back(usage.id);
     }
     return result;
 }
 
-std::vector<std::string> shownIds(const TopAppsView& view) {
-    std::vector<std::string> result;
+Ids shownIds(const TopAppsView& view) {
+    Ids result;
     for (int i = 0; i < view.rowCount(); ++i) {
         result.push_back(view.row(i).app().id);
     }
     return result;
 }
 
+// The further down the list, the busier and the smaller.
 std::vector<AppUsage> manyApps(int count) {
     std::vector<AppUsage> apps;
     for (int i = 0; i < count; ++i) {
@@ -53,23 +57,20 @@ std::vector<AppUsage> manyApps(int count) {
 TEST(TopAppsRowsTest, BreaksCpuTiesByMemoryButMemoryTiesByTheStoreOrder) {
     EXPECT_EQ(ids(TopAppsView::rows({app("small", 5, 10), app("big", 5, 90), app("busy", 7, 1)},
                                     AppSort::cpu, 8)),
-              (std::vector<std::string>{"busy", "big", "small"}));
+              (Ids{"busy", "big", "small"}));
     // CPU is no second key: "idle" stays before "busy" although it uses less.
     EXPECT_EQ(ids(TopAppsView::rows({app("idle", 1, 50), app("busy", 90, 50), app("large", 0, 70)},
                                     AppSort::memory, 8)),
-              (std::vector<std::string>{"large", "idle", "busy"}));
+              (Ids{"large", "idle", "busy"}));
 }
 
-TEST(TopAppsRowsTest, KeepsTheFirstLimitRowsAfterSorting) {
+TEST(TopAppsViewTest, ShowsTheFirstLimitRowsAfterSortingEachAfterADivider) {
     const std::vector<AppUsage> busiest = TopAppsView::rows(manyApps(20), AppSort::cpu, 8);
     ASSERT_EQ(busiest.size(), 8U);
     // The busiest of all, not of the first few.
     EXPECT_EQ(busiest.front().id, "app19");
-    EXPECT_EQ(TopAppsView::rows(manyApps(3), AppSort::memory, 12).size(), 3U);
     EXPECT_TRUE(TopAppsView::rows(manyApps(3), AppSort::cpu, -1).empty());
-}
 
-TEST(TopAppsViewTest, ShowsTheFirstLimitRowsEachAfterADivider) {
     TopAppsView view(12, AppSort::memory);
     view.setApps(manyApps(20), 20);
     EXPECT_EQ(shownIds(view), ids(TopAppsView::rows(manyApps(20), AppSort::memory, 12)));
@@ -100,27 +101,24 @@ TEST(TopAppsViewTest, CountsReadableProcessesInTheSubtitleAndOnRowsOfSeveral) {
 TEST(TopAppsViewTest, SwitchingTheSortSwapsTheBoldColumnAndTheOrder) {
     TopAppsView view(12, AppSort::memory);
     view.setApps({app("compiler", 180, 400 * mebibyte), app("browser", 20, 3000 * mebibyte)}, 2);
-    EXPECT_EQ(shownIds(view), (std::vector<std::string>{"browser", "compiler"}));
+    EXPECT_EQ(shownIds(view), (Ids{"browser", "compiler"}));
     EXPECT_TRUE(view.row(0).memoryBold());
     EXPECT_FALSE(view.row(0).cpuBold());
 
-    // The sort control's segments, in the order it shows them.
+    // The sort control's segments, in the order it shows them: CPU, then memory.
     const QList<QToolButton*> segments = view.findChildren<QToolButton*>();
     ASSERT_EQ(segments.size(), 2);
-    QToolButton* cpu = segments[0];
-    QToolButton* memory = segments[1];
-    EXPECT_TRUE(memory->isChecked());
+    EXPECT_TRUE(segments[1]->isChecked());
     view.show();
-    QTest::mouseClick(cpu, Qt::LeftButton);
-    EXPECT_FALSE(memory->isChecked());
-    EXPECT_EQ(shownIds(view), (std::vector<std::string>{"compiler", "browser"}));
+    QTest::mouseClick(segments[0], Qt::LeftButton);
+    EXPECT_FALSE(segments[1]->isChecked());
+    EXPECT_EQ(shownIds(view), (Ids{"compiler", "browser"}));
     for (int i = 0; i < view.rowCount(); ++i) {
         EXPECT_TRUE(view.row(i).cpuBold());
         EXPECT_FALSE(view.row(i).memoryBold());
     }
-
     view.setSort(AppSort::memory);
-    EXPECT_TRUE(memory->isChecked());
+    EXPECT_TRUE(segments[1]->isChecked());
 }
 
 TEST(TopAppsViewTest, KeepsEachAppsRowWidgetWhileItStaysListed) {
@@ -130,7 +128,7 @@ TEST(TopAppsViewTest, KeepsEachAppsRowWidgetWhileItStaysListed) {
     const AppRow* a = &view.row(0);
     const AppRow* b = &view.row(1);
     view.setApps({app("a", 1, 1), app("b", 60, 1), app("d", 30, 1)}, 3);
-    EXPECT_EQ(shownIds(view), (std::vector<std::string>{"b", "d", "a"}));
+    EXPECT_EQ(shownIds(view), (Ids{"b", "d", "a"}));
     EXPECT_EQ(&view.row(0), b);
     EXPECT_EQ(&view.row(2), a);
     EXPECT_EQ(view.row(2).cpuText(), QStringLiteral("1.0%"));
@@ -140,12 +138,11 @@ TEST(TopAppsViewTest, KeepsEachAppsRowWidgetWhileItStaysListed) {
     EXPECT_LT(view.row(1).y(), view.row(2).y());
 }
 
-TEST(AppRowTest, FormatsItsFiguresInTheCurrentLocale) {
+TEST(AppRowTest, FormatsItsFiguresInTheLocaleAndElidesALongNameWhichItsTooltipShowsWhole) {
     AppRow row;
     row.setApp(app("editor", 12.34, 1536 * mebibyte), AppSort::cpu);
     EXPECT_EQ(row.cpuText(), QStringLiteral("12.3%"));
     EXPECT_EQ(row.memoryText(), QStringLiteral("1.50 GB"));
-
     const QLocale before;
     QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
     QEvent change(QEvent::LocaleChange);
@@ -153,15 +150,10 @@ TEST(AppRowTest, FormatsItsFiguresInTheCurrentLocale) {
     QLocale::setDefault(before);
     EXPECT_EQ(row.cpuText(), QStringLiteral("12,3%"));
     EXPECT_EQ(row.memoryText(), QStringLiteral("1,50 GB"));
-}
 
-TEST(AppRowTest, ElidesALongNameToItsColumnAndShowsItWholeInTheTooltip) {
-    AppRow row;
     const std::string name = "<b>" + std::string(200, 'w');
     row.setApp(app(name, 1, mebibyte), AppSort::cpu);
-    row.resize(400, row.sizeHint().height());
-    row.show();
-    QApplication::processEvents();
+    testing::showAt(row, 400);
     EXPECT_TRUE(row.nameText().endsWith(QChar(0x2026)));
     QString tip;
     for (const QLabel* label : row.findChildren<QLabel*>()) {

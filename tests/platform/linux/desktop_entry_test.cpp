@@ -45,12 +45,10 @@ TEST(DesktopEntry, ReadsOnlyTheEntryGroupOfAnApplication) {
         "StartupWMClass=com.gexperts.Tilix\nNoDisplay=true\n"
         "[Desktop Action x]\nName=Other\nIcon=other\nHidden=true\n";
     const DesktopEntry entry = parseDesktopEntry(tilix, {}).value();
-    EXPECT_EQ(entry.name, "Tilix Terminal");
-    EXPECT_EQ(entry.icon, "/opt/tilix/icon.png");
-    EXPECT_EQ(entry.startupWmClass, "com.gexperts.Tilix");
-    EXPECT_TRUE(entry.terminalEmulator);
-    EXPECT_TRUE(entry.noDisplay);
-    EXPECT_FALSE(entry.hidden);
+    EXPECT_EQ(std::tuple(entry.name, entry.icon, entry.startupWmClass),
+              std::tuple("Tilix Terminal", "/opt/tilix/icon.png", "com.gexperts.Tilix"));
+    EXPECT_EQ(std::tuple(entry.terminalEmulator, entry.noDisplay, entry.hidden),
+              std::tuple(true, true, false));
 
     const auto calculator = parseDesktopEntry(
         "[Desktop Entry]\nType=Application\nName=Calc\nCategories=TerminalEmulators\n", {});

@@ -13,14 +13,11 @@ constexpr int invalidArgument = 2;
 constexpr int insufficientSize = 7;
 
 struct Utilization {
-    unsigned int gpu;
-    unsigned int memory;
+    unsigned int gpu, memory;
 };
 
 struct Memory {
-    unsigned long long total;
-    unsigned long long free;
-    unsigned long long used;
+    unsigned long long total, free, used;
 };
 
 std::vector<FakeNvmlDevice> devices;  // handles are element addresses; reserved, so they stay
@@ -56,11 +53,9 @@ int nvmlInit_v2() {
 }
 
 int nvmlShutdown() {
-    if (sessions == 0) {
-        return uninitialized;
-    }
-    --sessions;
-    return success;
+    const bool open = sessions > 0;
+    sessions -= open ? 1 : 0;
+    return open ? success : uninitialized;
 }
 
 int nvmlDeviceGetCount_v2(unsigned int* count) {
@@ -69,11 +64,9 @@ int nvmlDeviceGetCount_v2(unsigned int* count) {
 }
 
 int nvmlDeviceGetHandleByIndex_v2(unsigned int index, void** handle) {
-    if (index >= devices.size()) {
-        return invalidArgument;
-    }
-    *handle = &devices[index];
-    return success;
+    const bool known = index < devices.size();
+    *handle = known ? &devices[index] : nullptr;
+    return known ? success : invalidArgument;
 }
 
 int nvmlDeviceGetUtilizationRates(void* handle, Utilization* rates) {
@@ -89,15 +82,14 @@ int nvmlDeviceGetMemoryInfo(void* handle, Memory* memory) {
 
 int nvmlDeviceGetName(void* handle, char* name, unsigned int length) {
     const FakeNvmlDevice& device = deviceOf(handle);
-    if (device.nameResult != success) {
-        return device.nameResult;
-    }
     const std::size_t size = std::strlen(device.name) + 1;
-    if (size > length) {
-        return insufficientSize;
+    const int result = device.nameResult != success ? device.nameResult
+                       : size > length              ? insufficientSize
+                                                    : success;
+    if (result == success) {
+        std::memcpy(name, device.name, size);
     }
-    std::memcpy(name, device.name, size);
-    return success;
+    return result;
 }
 
 int nvmlDeviceGetNumGpuCores(void* handle, unsigned int* cores) {

@@ -31,12 +31,9 @@ TEST(IconTheme, SearchesTheThemeItsParentsHicolorThenPixmaps) {
         const auto expected = file ? std::optional(root / file) : std::nullopt;
         EXPECT_EQ(theme.find(icon), expected) << icon;
     }
-}
-
-TEST(IconTheme, ThemeWithoutIndexIsScannedForSizedFolders) {
-    const auto root = testing::fixturePath("hosts/desktop");
-    IconTheme theme(root, fixtureEnvironment, "Plain");
-    EXPECT_EQ(theme.find("plainicon"), root / "home/user/.icons/Plain/64x64/apps/plainicon.png");
+    // A theme without an index is scanned for sized folders.
+    EXPECT_EQ(IconTheme(root, fixtureEnvironment, "Plain").find("plainicon"),
+              root / "home/user/.icons/Plain/64x64/apps/plainicon.png");
 }
 
 TEST(IconTheme, KeepsAnswersUntilToldToForget) {

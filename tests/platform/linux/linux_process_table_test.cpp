@@ -18,8 +18,7 @@ namespace {
 using testing::TemporaryTree;
 
 std::vector<std::int32_t> listing(LinuxProcessTable& table) {
-    const int count = table.countProcesses();
-    std::vector<std::int32_t> identifiers(static_cast<std::size_t>(std::max(count, 0)) + 64);
+    std::vector<std::int32_t> identifiers(static_cast<std::size_t>(table.countProcesses()) + 64);
     identifiers.resize(static_cast<std::size_t>(std::max(table.listProcesses(identifiers), 0)));
     std::sort(identifiers.begin(), identifiers.end());
     return identifiers;
@@ -34,16 +33,11 @@ void copyDesktop(const TemporaryTree& tree) {
         std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
 }
 
-TEST(LinuxProcessTable, ListsProcessesButNotKernelThreadsOrOtherEntries) {
+TEST(LinuxProcessTable, ListsProcessesAndReadsTheirTimesNamesAndPaths) {
     LinuxProcessTable table(desktop);
     // Not 2 and 95 (kernel threads), 0, +7, sys or uptime; 3004 is listed though unreadable.
     EXPECT_EQ(listing(table), (std::vector<std::int32_t>{1, 1204, 1310, 2001, 2002, 2003, 2004,
                                                          2005, 2100, 3001, 3002, 3003, 3004}));
-}
-
-TEST(LinuxProcessTable, ReadsTimesNamesAndPathsOfEachProcess) {
-    LinuxProcessTable table(desktop);
-    listing(table);
     const ProcessUsage bash = table.usage(1204).value();
     EXPECT_EQ(std::tuple(bash.userTime, bash.systemTime, bash.startTime, bash.shortName),
               std::tuple(300UL, 100UL, 5000UL, std::string("bash")));
@@ -112,14 +106,14 @@ TEST(LinuxProcessTable, SeesProcessesGoAndIdentifiersComeBackAsNewProcesses) {
 
     // 1310 ends, and 1204 now names a process started later, with nothing in swap.
     std::filesystem::remove_all(tree / "proc/1310");
-    std::string stat = testing::readFile(tree / "proc/1204/stat");
-    stat.replace(stat.find(" 5000 "), 6, " 9000 ");
-    testing::writeFile(tree / "proc/1204/stat", stat);
-    std::string status = testing::readFile(tree / "proc/1204/status");
-    status.replace(status.find("VmSwap:\t  1024 kB"), 17, "VmSwap:\t     0 kB");
-    testing::writeFile(tree / "proc/1204/status", status);
+    const auto edit = [&](const char* file, std::string_view from, const char* to) {
+        std::string text = testing::readFile(tree / file);
+        testing::writeFile(tree / file, text.replace(text.find(from), from.size(), to));
+    };
+    edit("proc/1204/stat", " 5000 ", " 9000 ");
+    edit("proc/1204/status", "VmSwap:\t  1024 kB", "VmSwap:\t     0 kB");
     const auto second = listing(table);
-    EXPECT_EQ(std::count(second.begin(), second.end(), 1310), 0);
+    EXPECT_FALSE(std::binary_search(second.begin(), second.end(), 1310));
     EXPECT_EQ(table.usage(1204)->startTime, 9000U);
     EXPECT_EQ(table.usage(1204)->physicalFootprint, 2048U * 1024);  // not the old one's swap
 }
@@ -128,9 +122,7 @@ TEST(LinuxProcessTable, SeesProcessesGoAndIdentifiersComeBackAsNewProcesses) {
 TEST(LinuxProcessTable, OnThisMachineKeepsFilesOpenAndDropsAProcessThatExits) {
     LinuxProcessTable table;
     pid_t child = 0;
-    char sleepProgram[] = "sleep";
-    char duration[] = "30";
-    char* arguments[] = {sleepProgram, duration, nullptr};
+    char* arguments[] = {const_cast<char*>("sleep"), const_cast<char*>("30"), nullptr};
     ASSERT_EQ(posix_spawnp(&child, "sleep", nullptr, nullptr, arguments, environ), 0);
 
     auto first = listing(table);

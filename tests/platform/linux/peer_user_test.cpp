@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -23,9 +22,14 @@
 namespace vantric {
 namespace {
 
-using testing::eventually;
+// Exit codes of the children: 0 when they were answered, 1 when they were refused.
+constexpr int answered = 0;
+constexpr int refused = 1;
 
-constexpr uid_t otherUser = 65534;
+bool readable(int descriptor, int timeoutMs) {
+    pollfd wait{.fd = descriptor, .events = POLLIN, .revents = 0};
+    return poll(&wait, 1, timeoutMs) == 1;
+}
 
 // Both ends are checked with a socket whose file anyone may open, so that only the credentials
 // the kernel reports can keep another user out.
@@ -39,44 +43,33 @@ protected:
         ASSERT_EQ(chmod(folder_.path().toLocal8Bit().constData(), 0777), 0);
     }
 
-    bool asOtherUser() const { return GetParam(); }
     QString path() const { return folder_.filePath(QStringLiteral("line.socket")); }
 
     sockaddr_un address() const {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray bytes = path().toLocal8Bit();
-        std::memcpy(address.sun_path, bytes.constData(),
-                    std::min(sizeof address.sun_path - 1, static_cast<size_t>(bytes.size())));
+        sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
+        const QByteArray bytes = path().toLocal8Bit().left(sizeof address.sun_path - 1);
+        std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
         return address;
     }
 
-    // Starts body in a child process, as the other user where the test asks for it.
+    // Runs body in a child process, as the other user (nobody) where the test asks for it, and
+    // gives its exit code, serving this process's events while it runs.
     pid_t startChild(const std::function<int()>& body) const {
         const pid_t child = fork();
         if (child == 0) {
-            if (asOtherUser() && setresuid(otherUser, otherUser, otherUser) != 0) {
-                _exit(90);
-            }
-            _exit(body());
+            _exit(GetParam() && setresuid(65534, 65534, 65534) != 0 ? 90 : body());
         }
         return child;
     }
-
-    // The child's exit code, serving this process's events while it runs.
     static int finish(pid_t child) {
         int status = 0;
-        eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, 10'000);
+        testing::eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, 10'000);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
 private:
     QTemporaryDir folder_;
 };
-
-// Exit codes of the children: 0 when they were answered, 1 when they were refused.
-constexpr int answered = 0;
-constexpr int refused = 1;
 
 TEST_P(PeerUserTest, TheServerAnswersOnlyItsOwnUser) {
     LocalLineServer server([](const QString&) { return QByteArray("ok"); });
@@ -90,12 +83,11 @@ TEST_P(PeerUserTest, TheServerAnswersOnlyItsOwnUser) {
             write(client, "reload\n", 7) != 7) {
             return 91;
         }
-        pollfd wait{.fd = client, .events = POLLIN, .revents = 0};
         char reply[4] = {};
-        const bool got = poll(&wait, 1, 3000) == 1 && read(client, reply, 2) == 2;
+        const bool got = readable(client, 3000) && read(client, reply, 2) == 2;
         return got && std::memcmp(reply, "ok", 2) == 0 ? answered : refused;
     }));
-    EXPECT_EQ(code, asOtherUser() ? refused : answered);
+    EXPECT_EQ(code, GetParam() ? refused : answered);
 }
 
 TEST_P(PeerUserTest, TheClientTalksOnlyToItsOwnUsersHost) {
@@ -108,25 +100,24 @@ TEST_P(PeerUserTest, TheClientTalksOnlyToItsOwnUsersHost) {
             listen(listener, 1) != 0 || write(ready[1], "r", 1) != 1) {
             return 91;
         }
-        pollfd wait{.fd = listener, .events = POLLIN, .revents = 0};
-        if (poll(&wait, 1, 3000) != 1) {
+        if (!readable(listener, 3000)) {
             return refused;
         }
         const int connection = accept(listener, nullptr, nullptr);
-        wait = {.fd = connection, .events = POLLIN, .revents = 0};
         char request[64] = {};
-        const bool heard = poll(&wait, 1, 1000) == 1 && read(connection, request, 63) > 0;
+        const bool heard = readable(connection, 1000) && read(connection, request, 63) > 0;
         return heard && write(connection, "[]\n", 3) == 3 ? answered : refused;
     });
     char listening = 0;
     ASSERT_EQ(read(ready[0], &listening, 1), 1);
     const std::optional<QByteArray> reply = askHost(path(), HostRequest::configurations);
-    EXPECT_EQ(finish(child), asOtherUser() ? refused : answered);
-    EXPECT_EQ(reply, asOtherUser() ? std::nullopt : std::optional(QByteArray("[]")));
+    EXPECT_EQ(finish(child), GetParam() ? refused : answered);
+    EXPECT_EQ(reply, GetParam() ? std::nullopt : std::optional(QByteArray("[]")));
     close(ready[0]);
     close(ready[1]);
 }
 
+// The parameter: whether the other end runs as another user.
 INSTANTIATE_TEST_SUITE_P(Users, PeerUserTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Other" : "Same"; });
 

@@ -30,6 +30,7 @@ mode_t modeOf(const QString& path) {
 
 // Clients that each leave a partial line of 10 KiB, and never finish it, take no client's place
 // for long: the newest evicts the one longest without a line, and all go once idle too long.
+// A client that sends a line that is not UTF-8 goes at once.
 TEST(LocalLineServer, AFloodOfIdleClientsNeitherLocksOutANewOneNorStays) {
     QTemporaryDir folder;
     LocalLineServer server([](const QString&) { return QByteArray("ok"); });
@@ -52,6 +53,13 @@ TEST(LocalLineServer, AFloodOfIdleClientsNeitherLocksOutANewOneNorStays) {
     EXPECT_TRUE(eventually([&] { return fresh.canReadLine(); }));
     EXPECT_EQ(fresh.readLine(), QByteArray("ok\n"));
 
+    // A line that is not UTF-8 reaches no handler: its client is dropped unanswered.
+    QLocalSocket garbled;
+    garbled.connectToServer(folder.filePath(QStringLiteral("line.socket")));
+    garbled.write("caf\xE9\n");
+    EXPECT_TRUE(eventually([&] { return garbled.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_FALSE(garbled.canReadLine());
+
     // The answered client is idle now as well.
     EXPECT_TRUE(eventually([&] { return server.connectionCount() == 0; }, 6000));
 }
@@ -64,16 +72,16 @@ TEST(RuntimeFolder, IsThisUsersAloneOrNone) {
     }
     QTemporaryDir shared;
     const auto at = [&](const char* name) { return shared.filePath(QString::fromUtf8(name)); };
+    const auto file = [&](const char* name) { return QFile::encodeName(at(name)); };
     EXPECT_TRUE(isPrivateFolder(at("made")));
     EXPECT_EQ(modeOf(at("made")), 0700U);
-    ASSERT_TRUE(QDir().mkpath(at("opened")));
-    ASSERT_EQ(chmod(QFile::encodeName(at("opened")).constData(), 0755), 0);
+    ASSERT_TRUE(QDir().mkpath(at("opened")) && chmod(file("opened").constData(), 0755) == 0);
     EXPECT_TRUE(isPrivateFolder(at("opened")));
     EXPECT_EQ(modeOf(at("opened")), 0700U);
     ASSERT_TRUE(QFile::link(at("made"), at("link")));
     EXPECT_FALSE(isPrivateFolder(at("link")));
-    ASSERT_TRUE(QDir().mkpath(at("theirs")));
-    ASSERT_EQ(chown(QFile::encodeName(at("theirs")).constData(), otherUser, otherUser), 0);
+    ASSERT_TRUE(QDir().mkpath(at("theirs")) &&
+                chown(file("theirs").constData(), otherUser, otherUser) == 0);
     EXPECT_FALSE(isPrivateFolder(at("theirs")));
 
     // Without XDG_RUNTIME_DIR, and with Qt's own fallback taken by another user.
@@ -82,11 +90,10 @@ TEST(RuntimeFolder, IsThisUsersAloneOrNone) {
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", QFile::encodeName(shared.path()));
     // Qt's own, named after the user: this test runs only as root.
-    const QString qtFallback = at("runtime-root");
-    ASSERT_TRUE(QDir().mkpath(qtFallback));
-    ASSERT_EQ(chown(QFile::encodeName(qtFallback).constData(), otherUser, otherUser), 0);
+    ASSERT_TRUE(QDir().mkpath(at("runtime-root")) &&
+                chown(file("runtime-root").constData(), otherUser, otherUser) == 0);
     EXPECT_EQ(privateRuntimeFolder(), at("vantric-0"));
-    ASSERT_EQ(chown(QFile::encodeName(at("vantric-0")).constData(), otherUser, otherUser), 0);
+    ASSERT_EQ(chown(file("vantric-0").constData(), otherUser, otherUser), 0);
     EXPECT_EQ(privateRuntimeFolder(), std::nullopt);
     qputenv("XDG_RUNTIME_DIR", runtime);
     qputenv("TMPDIR", temporary);

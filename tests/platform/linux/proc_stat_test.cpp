@@ -9,11 +9,10 @@
 namespace vantric {
 namespace {
 
-using testing::readFixture;
-
 TEST(ProcStat, OfflineProcessorIsAbsentAndTheOthersKeepTheirNumbers) {
     std::vector<std::uint32_t> numbers;
-    for (const ProcessorTicks& ticks : parseProcStat(readFixture("hosts/laptop-zram/proc/stat"))) {
+    for (const ProcessorTicks& ticks :
+         parseProcStat(testing::readFixture("hosts/laptop-zram/proc/stat"))) {
         numbers.push_back(ticks.processor);
     }
     EXPECT_EQ(numbers, (std::vector<std::uint32_t>{0, 1, 2, 4, 5, 6, 7}));
@@ -31,12 +30,11 @@ TEST(ProcStat, FoldsCountersIntoFourWithoutAddingGuestTwice) {
                   {.processor = 3, .user = 1, .system = 3, .idle = 4, .nice = 2}}));
 }
 
+// A line cut inside a processor line is among the reader fault tests.
 TEST(ProcStat, AnIncompleteBlockYieldsNoReadingRatherThanAPartialOne) {
-    const std::string real = readFixture("hosts/this-machine/proc/stat");
-    for (const std::string& text : std::vector<std::string>{
+    for (const char* text : {
              "cpu0 1 2 3\nintr 0\n",                  // fewer than the four counters
              "cpu0 1 2 3 4\ncpu0 1 2 3 4\nintr 0\n",  // a processor listed twice
-             real.substr(0, 60),                      // cut inside a processor line
              "cpu  1 2 3 4\ncpu0 1 2 3 4\n",          // cut right after one
          }) {
         EXPECT_TRUE(parseProcStat(text).empty()) << text;

@@ -12,9 +12,8 @@ using testing::readFixture;
 TEST(ProcessStat, CountsFieldsFromTheLastParenthesisSoNamesCannotShiftThem) {
     const std::string text = readFixture("processes/captured/web-content.stat");
     const ProcessStat web = parseProcessStat(text).value();
-    EXPECT_EQ(web.name, "Web (Content) x");
-    EXPECT_FALSE(web.kernelThread());
-    EXPECT_EQ(web.startTicks, 473139U);
+    EXPECT_EQ(std::tuple(web.name, web.kernelThread(), web.startTicks),
+              std::tuple("Web (Content) x", false, 473139U));
 
     const std::string bashText = readFixture("processes/captured/bash.stat");
     const ProcessStat bash = parseProcessStat(bashText).value();

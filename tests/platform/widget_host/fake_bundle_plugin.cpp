@@ -21,14 +21,24 @@ constexpr std::chrono::milliseconds answerDelay{30};
 
 void logRequest(VitalsWidgetKind kind) {
     const char* const path = std::getenv("FAKE_BUNDLE_LOG");
-    if (path == nullptr) {
-        return;
-    }
-    if (std::FILE* const log = std::fopen(path, "a")) {
+    if (std::FILE* const log = path != nullptr ? std::fopen(path, "a") : nullptr) {
         const auto raw = rawValue(kind);
         std::fprintf(log, "timeline %.*s\n", static_cast<int>(raw.size()), raw.data());
         std::fclose(log);
     }
+}
+
+VitalsEntry measured() {
+    return {.date = AbsoluteTime::now(), .cpu = {.total = fake_bundle::measuredLoad}};
+}
+
+// Hands completion what answer makes, from a thread of its own after a short delay.
+template <typename Value, typename Make>
+void answerLater(std::function<void(Value)> completion, Make answer) {
+    std::thread([completion = std::move(completion), answer] {
+        std::this_thread::sleep_for(answerDelay);
+        completion(answer());
+    }).detach();
 }
 
 }  // namespace
@@ -52,19 +62,15 @@ public:
     }
 
     void snapshot(VitalsWidgetKind /*kind*/, std::function<void(VitalsEntry)> completion) override {
-        std::thread([completion = std::move(completion)] {
-            std::this_thread::sleep_for(answerDelay);
-            completion(measured());
-        }).detach();
+        answerLater(std::move(completion), measured);
     }
 
     void timeline(VitalsWidgetKind kind, std::function<void(Timeline)> completion) override {
         logRequest(kind);
-        std::thread([completion = std::move(completion)] {
-            std::this_thread::sleep_for(answerDelay);
+        answerLater(std::move(completion), [] {
             const VitalsEntry entry = measured();
-            completion({.entries = {entry}, .reloadAfter = entry.date + 3600});
-        }).detach();
+            return Timeline{.entries = {entry}, .reloadAfter = entry.date + 3600};
+        });
     }
 
     void paint(QPainter& painter, const QRectF& rect, VitalsWidgetKind /*kind*/,
@@ -74,14 +80,6 @@ public:
                              ? fake_bundle::measuredColor
                              : fake_bundle::placeholderColor);
         painter.drawRoundedRect(rect, fake_bundle::cornerRadius, fake_bundle::cornerRadius);
-    }
-
-private:
-    static VitalsEntry measured() {
-        VitalsEntry entry;
-        entry.date = AbsoluteTime::now();
-        entry.cpu.total = fake_bundle::measuredLoad;
-        return entry;
     }
 };
 

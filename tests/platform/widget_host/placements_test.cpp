@@ -19,10 +19,9 @@ TEST(Placements, NewWidgetsGoWhereTheyOverlapNoPlacedOne) {
         placed.push_back({.kind = kind, .position = freeSpot(placed, kind).value()});
     }
     placed.erase(placed.begin());
-    placed.push_back({.kind = VitalsWidgetKind::overview,
-                      .position = freeSpot(placed, VitalsWidgetKind::overview).value()});
-    placed.push_back({.kind = VitalsWidgetKind::gpu,
-                      .position = freeSpot(placed, VitalsWidgetKind::gpu).value()});
+    for (const VitalsWidgetKind kind : {VitalsWidgetKind::overview, VitalsWidgetKind::gpu}) {
+        placed.push_back({.kind = kind, .position = freeSpot(placed, kind).value()});
+    }
 
     for (std::size_t a = 0; a < placed.size(); ++a) {
         const QRect first(placed[a].position, widgetSize(placed[a].kind));
@@ -73,10 +72,10 @@ TEST(Placements, DamagedPlacesAreLeftOutAndTheRestKeptWithinBounds) {
 }
 
 TEST(Placements, RemovalPicksTheLastOfTheKind) {
-    const std::vector<Placement> placed{{.kind = VitalsWidgetKind::cpu, .position = {0, 0}},
-                                        {.kind = VitalsWidgetKind::gpu, .position = {200, 0}},
-                                        {.kind = VitalsWidgetKind::cpu, .position = {400, 0}},
-                                        {.kind = VitalsWidgetKind::gpu, .position = {600, 0}}};
+    const std::vector<Placement> placed{{.kind = VitalsWidgetKind::cpu},
+                                        {.kind = VitalsWidgetKind::gpu},
+                                        {.kind = VitalsWidgetKind::cpu},
+                                        {.kind = VitalsWidgetKind::gpu}};
     EXPECT_EQ(lastPlacementOf(placed, VitalsWidgetKind::cpu), 2U);
     EXPECT_EQ(lastPlacementOf(placed, VitalsWidgetKind::memory), std::nullopt);
 }

@@ -20,32 +20,19 @@ using Configurations = WidgetCenter::Configurations;
 const Configurations twoCPUs{kindIdentifier(VitalsWidgetKind::cpu),
                              kindIdentifier(VitalsWidgetKind::cpu)};
 
-enum class HostManner { answers, garbles, stalls };
-
 // A host on the test's own thread: it can only answer while the centre leaves the thread free.
 struct TestHost {
-    explicit TestHost(const QString& path)
-        : server([this](const QString& line) -> std::optional<QByteArray> {
-              switch (parseHostRequest(line).value_or(HostRequest::placements)) {
-              case HostRequest::reload: ++reloads; return QByteArray(okReply);
-              case HostRequest::configurations:
-                  switch (manner) {
-                  case HostManner::answers: return configurationsReply(twoCPUs);
-                  case HostManner::garbles: return QByteArray("[\"unfinished");
-                  case HostManner::stalls: return QByteArray();
-                  }
-                  return std::nullopt;
-              case HostRequest::placements: return std::nullopt;
-              }
-              return std::nullopt;
-          }) {
-        listening = server.listen(path);
-    }
-
-    HostManner manner = HostManner::answers;
+    QByteArray configurations = configurationsReply(twoCPUs);  // empty: it never answers
     int reloads = 0;
-    bool listening = false;
-    LocalLineServer server;
+    LocalLineServer server{[this](const QString& line) -> std::optional<QByteArray> {
+        const auto request = parseHostRequest(line);
+        if (request == HostRequest::reload) {
+            ++reloads;
+            return QByteArray(okReply);
+        }
+        return request == HostRequest::configurations ? std::optional(configurations)
+                                                      : std::nullopt;
+    }};
 };
 
 // What the centre answers, and whether it had answered before the request returned.
@@ -68,9 +55,7 @@ TEST(SocketWidgetCenter, WithoutAHostReportsNothingPlaced) {
     EXPECT_EQ(ask(missing).answer, Configurations{});
 
     // A socket file left by a host that died.
-    QFile stale(hostSocketPath(runtime.path()));
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.close();
+    ASSERT_TRUE(QFile(hostSocketPath(runtime.path())).open(QIODevice::WriteOnly));
     SocketWidgetCenter left(hostSocketPath(runtime.path()));
     const Asked asked = ask(left);
     EXPECT_EQ(asked.answer, Configurations{});
@@ -79,8 +64,8 @@ TEST(SocketWidgetCenter, WithoutAHostReportsNothingPlaced) {
 
 TEST(SocketWidgetCenter, AsksWithoutHoldingTheThreadAndDistrustsABadOrLateReply) {
     QTemporaryDir runtime;
-    TestHost host(hostSocketPath(runtime.path()));
-    ASSERT_TRUE(host.listening);
+    TestHost host;
+    ASSERT_TRUE(host.server.listen(hostSocketPath(runtime.path())));
     SocketWidgetCenter center(hostSocketPath(runtime.path()));
 
     const Asked asked = ask(center);
@@ -89,10 +74,10 @@ TEST(SocketWidgetCenter, AsksWithoutHoldingTheThreadAndDistrustsABadOrLateReply)
     center.reloadAllTimelines();
     EXPECT_TRUE(testing::eventually([&] { return host.reloads == 1; }));
 
-    host.manner = HostManner::garbles;
+    host.configurations = "[\"unfinished";
     EXPECT_EQ(ask(center).answer, Configurations{});
     // A host that never answers counts as none once the budget is spent.
-    host.manner = HostManner::stalls;
+    host.configurations.clear();
     EXPECT_EQ(ask(center).answer, Configurations{});
 }
 

@@ -29,11 +29,8 @@ struct VitalsReaderTest : ::testing::Test {
 
     // Each measurement takes two processor readings: the discarded baseline and the real one.
     void queueMeasurement(std::uint64_t busy) {
-        ticks += 1000;
-        host->tickReadings.push_back({ProcessorTicks{.processor = 0, .user = 0, .idle = ticks}});
-        host->tickReadings.push_back(
-            {ProcessorTicks{.processor = 0, .user = busy, .idle = ticks + 1000 - busy}});
-        ticks += 1000;
+        host->tickReadings.push_back({ProcessorTicks{}});
+        host->tickReadings.push_back({ProcessorTicks{.user = busy, .idle = 1000 - busy}});
     }
 
     VitalsReader makeReader(std::function<void()> pause = [] {}) {
@@ -55,12 +52,12 @@ struct VitalsReaderTest : ::testing::Test {
     QTemporaryDir folder;
     std::atomic<double> now = 1000;
     std::atomic<int> clockReads = 0;
-    std::uint64_t ticks = 0;
 };
 
-TEST_F(VitalsReaderTest, MeasuresOverThePauseAndReusesAnEntryYoungerThanTenSeconds) {
-    queueMeasurement(400);
-    queueMeasurement(800);
+TEST_F(VitalsReaderTest, MeasuresOverThePauseAndReusesOnlyAnEntryYoungerThanTenSeconds) {
+    for (const std::uint64_t busy : {400, 800, 200}) {
+        queueMeasurement(busy);
+    }
     VitalsReader reader = makeReader();
     const VitalsEntry first = reader.read();
     // The history point carries the headline figures of the same reading, dated by the clock.
@@ -75,17 +72,11 @@ TEST_F(VitalsReaderTest, MeasuresOverThePauseAndReusesAnEntryYoungerThanTenSecon
     EXPECT_EQ(measurements(), 2);
     EXPECT_DOUBLE_EQ(second.cpu.total, 0.8);
     EXPECT_EQ(second.history.size(), 2U);
-}
 
-TEST_F(VitalsReaderTest, AnEntryFromTheFutureIsNotFresh) {
-    queueMeasurement(100);
-    queueMeasurement(200);
-    VitalsReader reader = makeReader();
-    reader.read();
     // The clock was set back a day: the widgets measure again rather than freeze for a day.
     now = 1000 - 86400;
     reader.read();
-    EXPECT_EQ(measurements(), 2);
+    EXPECT_EQ(measurements(), 3);
 }
 
 TEST_F(VitalsReaderTest, FourCallersAtOnceShareOneMeasurementAndOneHistoryPoint) {

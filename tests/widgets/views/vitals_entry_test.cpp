@@ -12,17 +12,6 @@ using Points = std::vector<SparkPoint>;
 
 const AbsoluteTime now{790000000.5};
 
-TEST(VitalsEntryPlaceholder, GraphsAllItsHistoryOldestFirstEndingNow) {
-    const VitalsEntry entry = VitalsEntry::placeholder(now);
-    EXPECT_EQ(entry.date, now);
-    const Points points = entry.spark(HistoryField::gpu);
-    ASSERT_GT(points.size(), 1U);
-    EXPECT_EQ(points.size(), entry.history.size());
-    EXPECT_TRUE(std::is_sorted(points.begin(), points.end(),
-                               [](const SparkPoint& a, const SparkPoint& b) { return a.x < b.x; }));
-    EXPECT_EQ(points.back().x, 1);
-}
-
 TEST(VitalsEntrySpark, PlacesTheChosenFigureByAgeOverTheEntrysWindow) {
     VitalsEntry entry{.date = now, .historyWindow = 3600};
     entry.history = {
@@ -36,6 +25,16 @@ TEST(VitalsEntrySpark, PlacesTheChosenFigureByAgeOverTheEntrysWindow) {
     EXPECT_EQ(entry.spark(HistoryField::gpu), (Points{{0, 0.7}, {0.75, 0.8}, {1, 0.0}}));
     entry.historyWindow = 1800;
     EXPECT_EQ(entry.spark(HistoryField::cpu), (Points{{0.5, 0.2}, {1, 0.3}}));
+
+    // The placeholder graphs all its history, oldest first, ending now.
+    const VitalsEntry placeholder = VitalsEntry::placeholder(now);
+    EXPECT_EQ(placeholder.date, now);
+    const Points points = placeholder.spark(HistoryField::gpu);
+    ASSERT_GT(points.size(), 1U);
+    EXPECT_EQ(points.size(), placeholder.history.size());
+    EXPECT_TRUE(std::is_sorted(points.begin(), points.end(),
+                               [](const SparkPoint& a, const SparkPoint& b) { return a.x < b.x; }));
+    EXPECT_EQ(points.back().x, 1);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "widgets/views/vitals_widget_view.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <tuple>
 #include <vector>
@@ -29,52 +28,30 @@ constexpr std::uint64_t mib = 1024ULL * 1024;
 const NumberSymbols english{};
 const QString dot = QStringLiteral(" \u00B7 ");
 
-// An hour of history with a rising load, as a machine would report it.
-std::vector<HistoryPoint> risingHistory(AbsoluteTime end) {
-    std::vector<HistoryPoint> history;
-    for (int i = 0; i < 60; ++i) {
-        const double step = i / 59.0;
-        history.push_back({.date = end + (i - 59) * 60.0,
-                           .cpu = 0.2 + 0.6 * step * step,
-                           .memory = 0.55 + 0.2 * step,
-                           .gpu = 0.5 + 0.45 * std::sin(i / 4.0)});
-    }
-    return history;
-}
-
+// A busy machine, with the sample entry's hour of history.
 VitalsEntry busyEntry() {
-    const AbsoluteTime now = AbsoluteTime::now();
-    return {.date = now,
-            .cpu = {.total = 0.57, .user = 0.41, .system = 0.16, .perCore = {}},
-            .memory = {.total = 32 * gib,
-                       .app = 18 * gib,
-                       .wired = 3 * gib,
-                       .compressed = 512 * mib,
-                       .cached = 6 * gib,
-                       .swapUsed = 0,
-                       .swapTotal = 0,
-                       .pressure = MemoryPressure::warning},
-            .gpu = {.available = true,
-                    .utilization = 0.93,
-                    .renderer = {},
-                    .tiler = {},
-                    .memoryInUse = 3 * gib + 300 * mib,
-                    .memoryAllocated = 0},
-            .history = risingHistory(now),
-            .historyWindow = 3600};
+    VitalsEntry entry = VitalsEntry::placeholder(AbsoluteTime::now());
+    entry.cpu = {.total = 0.57, .user = 0.41, .system = 0.16};
+    entry.memory = {.total = 32 * gib,
+                    .app = 18 * gib,
+                    .wired = 3 * gib,
+                    .compressed = 512 * mib,
+                    .cached = 6 * gib,
+                    .pressure = MemoryPressure::warning};
+    entry.gpu = {.available = true, .utilization = 0.93, .memoryInUse = 3 * gib + 300 * mib};
+    return entry;
 }
 
 VitalsEntry withCpu(double total) {
     VitalsEntry entry = VitalsEntry::placeholder(AbsoluteTime::now());
-    entry.cpu = {.total = total, .user = total * 0.7, .system = total * 0.3, .perCore = {}};
+    entry.cpu = {.total = total, .user = total * 0.7, .system = total * 0.3};
     entry.history.clear();
     return entry;
 }
 
 TEST(SmallMetricTexts, CpuReadsTotalSplitAndTurnsCriticalAtNinetyPercent) {
     VitalsEntry entry = withCpu(0.32);
-    entry.cpu.user = 0.21;
-    entry.cpu.system = 0.11;
+    entry.cpu = {.total = 0.32, .user = 0.21, .system = 0.11};
     const SmallMetric cpu = smallMetric(VitalsWidgetKind::cpu, entry, english);
     EXPECT_EQ(cpu.value, "32");
     EXPECT_EQ(cpu.caption, "User 21%" + dot + "Sys 11%");
@@ -95,8 +72,8 @@ TEST(SmallMetricTexts, MemoryShowsUsedOfTotalInTheLocaleAndItsPressure) {
         EXPECT_EQ(memory.color, color) << label;
         EXPECT_EQ(memory.value, "21.5") << label;
         EXPECT_EQ(memory.caption, "of 32 GB" + dot + label);
+        EXPECT_DOUBLE_EQ(memory.fraction, 21.5 / 32);
     }
-    EXPECT_DOUBLE_EQ(smallMetric(VitalsWidgetKind::memory, entry, english).fraction, 21.5 / 32);
     const NumberSymbols german{.decimalSeparator = ",", .groupSeparator = "."};
     EXPECT_EQ(smallMetric(VitalsWidgetKind::memory, entry, german).value, "21,5");
 }
@@ -104,17 +81,15 @@ TEST(SmallMetricTexts, MemoryShowsUsedOfTotalInTheLocaleAndItsPressure) {
 TEST(SmallMetricTexts, GpuShowsItsMemoryOrSaysItCannotBeRead) {
     VitalsEntry entry = busyEntry();
     const SmallMetric gpu = smallMetric(VitalsWidgetKind::gpu, entry, english);
-    EXPECT_EQ(gpu.value, "93");
-    EXPECT_EQ(gpu.caption, "Memory 3.3 GB");
-    EXPECT_EQ(gpu.color, Palette::critical());
+    EXPECT_EQ(
+        std::tuple(gpu.value, gpu.caption, gpu.color),
+        std::tuple(QStringLiteral("93"), QStringLiteral("Memory 3.3 GB"), Palette::critical()));
     entry.gpu = {};
     const SmallMetric missing = smallMetric(VitalsWidgetKind::gpu, entry, english);
     EXPECT_EQ(missing.value, QStringLiteral("\u2013"));
     EXPECT_EQ(missing.caption, "Not available");
 
     // The overview's columns say the same, without captions.
-    entry = busyEntry();
-    entry.gpu.available = false;
     const auto columns = overviewColumns(entry, english);
     EXPECT_EQ(columns[0].figure, "57");
     EXPECT_EQ(columns[1].figure + ' ' + columns[1].unit, "21.5 GB");
@@ -127,27 +102,28 @@ TEST(WidgetClockTime, IsHoursAndMinutesInTheDefaultLocale) {
     const AbsoluteTime date = AbsoluteTime::from(std::chrono::system_clock::time_point(
         std::chrono::milliseconds(local.toMSecsSinceEpoch())));
     const QLocale saved;
-    QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
-    EXPECT_EQ(widgetClockTime(date), "15:07");
     // The C locale's short format has seconds, which the widget leaves out.
-    QLocale::setDefault(QLocale::c());
-    EXPECT_EQ(widgetClockTime(date), "15:07");
+    for (const QLocale& locale : {QLocale(QStringLiteral("de_DE")), QLocale::c()}) {
+        QLocale::setDefault(locale);
+        EXPECT_EQ(widgetClockTime(date), "15:07") << locale.name().toStdString();
+    }
     QLocale::setDefault(QLocale(QStringLiteral("en_US")));
     const QString english = widgetClockTime(date);
     QLocale::setDefault(saved);
-    EXPECT_TRUE(english.startsWith("3:07")) << english.toStdString();
-    EXPECT_TRUE(english.endsWith("PM")) << english.toStdString();
+    EXPECT_TRUE(english.startsWith("3:07") && english.endsWith("PM")) << english.toStdString();
 }
 
-SmallMetric figures(const QString& value, const QString& unit, const QString& caption) {
-    return {.title = QStringLiteral("Memory"), .value = value, .unit = unit, .caption = caption};
+SmallWidgetLayout smallLayout(const QString& value, const QString& unit, const QString& caption) {
+    return layoutSmallWidget(
+        QRectF(0, 0, 164, 164),
+        {.title = QStringLiteral("Memory"), .value = value, .unit = unit, .caption = caption},
+        "9:41 AM");
 }
 
 constexpr double figureColumnRight = 16 + 132 - 34 - 6;
 
 TEST(SmallWidgetLayout, AShortFigureKeepsItsSizeAndItsUnitsBaseline) {
-    const SmallWidgetLayout layout =
-        layoutSmallWidget(QRectF(0, 0, 164, 164), figures("32", "%", "User 21%"), "9:41 AM");
+    const SmallWidgetLayout layout = smallLayout("32", "%", "User 21%");
     EXPECT_EQ(layout.figureScale, 1);
     EXPECT_EQ(layout.captionScale, 1);
     EXPECT_EQ(layout.unit.origin.y(), layout.value.origin.y());
@@ -155,8 +131,7 @@ TEST(SmallWidgetLayout, AShortFigureKeepsItsSizeAndItsUnitsBaseline) {
 }
 
 TEST(SmallWidgetLayout, AWideFigureShrinksToStayLeftOfTheRing) {
-    const SmallWidgetLayout mb =
-        layoutSmallWidget(QRectF(0, 0, 164, 164), figures("1023", "MB", ""), "9:41 AM");
+    const SmallWidgetLayout mb = smallLayout("1023", "MB", "");
     EXPECT_LT(mb.figureScale, 1);
     EXPECT_GE(mb.figureScale, 0.6);
     EXPECT_NEAR(mb.unit.box().right(), figureColumnRight, 0.01);
@@ -164,8 +139,7 @@ TEST(SmallWidgetLayout, AWideFigureShrinksToStayLeftOfTheRing) {
     EXPECT_LE(mb.unit.box().right(), mb.ring.left());
 
     // Shrunk to the 60% floor, the unit gives way rather than running into the ring.
-    const SmallWidgetLayout huge = layoutSmallWidget(
-        QRectF(0, 0, 164, 164), figures("100", "requests per second", ""), "9:41 AM");
+    const SmallWidgetLayout huge = smallLayout("100", "requests per second", "");
     EXPECT_DOUBLE_EQ(huge.figureScale, 0.6);
     EXPECT_LE(huge.unit.box().right(), figureColumnRight + 0.01);
     EXPECT_TRUE(huge.unit.text.endsWith(QChar(0x2026))) << huge.unit.text.toStdString();
@@ -173,16 +147,14 @@ TEST(SmallWidgetLayout, AWideFigureShrinksToStayLeftOfTheRing) {
 
 TEST(SmallWidgetLayout, ACaptionShrinksWholeBeforeItIsElided) {
     const QString split = "User 21%" + dot + "Sys 11%";
-    const SmallWidgetLayout shrunk =
-        layoutSmallWidget(QRectF(0, 0, 164, 164), figures("32", "%", split), "9:41 AM");
+    const SmallWidgetLayout shrunk = smallLayout("32", "%", split);
     EXPECT_LT(shrunk.captionScale, 1);
     EXPECT_GT(shrunk.captionScale, 0.75);
     EXPECT_EQ(shrunk.caption.text, split);
     EXPECT_NEAR(shrunk.caption.box().right(), figureColumnRight, 0.01);
 
-    const QString longCaption = "User 100%" + dot + "Sys 100%" + dot + "Nice 100%";
     const SmallWidgetLayout elided =
-        layoutSmallWidget(QRectF(0, 0, 164, 164), figures("9", "%", longCaption), "9:41 AM");
+        smallLayout("9", "%", "User 100%" + dot + "Sys 100%" + dot + "Nice 100%");
     EXPECT_DOUBLE_EQ(elided.captionScale, 0.75);
     EXPECT_TRUE(elided.caption.text.endsWith(QChar(0x2026))) << elided.caption.text.toStdString();
     EXPECT_LE(elided.caption.box().right(), figureColumnRight + 0.01);
@@ -228,17 +200,6 @@ TEST(OverviewLayout, ThreeEqualColumnsFitTheContentWithoutOverlapping) {
     EXPECT_EQ(layout.columns[0].figureScale, 1);
 }
 
-int criticalPixels(VitalsWidgetKind kind, const VitalsEntry& entry, const QString& name) {
-    VitalsWidgetView view(kind);
-    view.setEntry(entry);
-    return pixelsNear(rendered(view, name), Palette::critical(), 12);
-}
-
-TEST(VitalsWidgetView, DrawsAHighCpuLoadInTheCriticalColour) {
-    EXPECT_GT(criticalPixels(VitalsWidgetKind::cpu, withCpu(0.95), "cpu-critical"), 40);
-    EXPECT_EQ(criticalPixels(VitalsWidgetKind::cpu, withCpu(0.5), "cpu-normal"), 0);
-}
-
 struct KindRender {
     const char* name;
     VitalsWidgetKind kind;
@@ -248,9 +209,10 @@ struct KindRender {
 class EveryKind : public ::testing::TestWithParam<KindRender> {};
 
 // Rings and graphs draw in the figure colours at full opacity, from the sample entry a new widget
-// shows as from a real one.
-TEST_P(EveryKind, DrawsItsFiguresInTheirColours) {
+// shows as from a real one, on a rounded card whose corners stay transparent.
+TEST_P(EveryKind, DrawsItsFiguresInTheirColoursOnARoundedCard) {
     VitalsWidgetView view(GetParam().kind);
+    const QImage unread = rendered(view, QStringLiteral("%1-unread").arg(GetParam().name));
     view.setEntry(VitalsEntry::placeholder(AbsoluteTime::now()));
     const QImage placeholder =
         rendered(view, QStringLiteral("%1-placeholder").arg(GetParam().name));
@@ -259,11 +221,15 @@ TEST_P(EveryKind, DrawsItsFiguresInTheirColours) {
     busy.memory.pressure = MemoryPressure::normal;
     view.setEntry(busy);
     const QImage real = rendered(view, QStringLiteral("%1-real").arg(GetParam().name));
+    EXPECT_NE(placeholder, unread);
+    EXPECT_NE(real, placeholder);
     for (const QColor& color : GetParam().colors) {
         EXPECT_GT(pixelsNear(placeholder, color, 12), 40) << color.name().toStdString();
         EXPECT_GT(pixelsNear(real, color, 12), 40) << color.name().toStdString();
     }
     EXPECT_EQ(pixelsNear(placeholder, Palette::critical(), 12), 0);
+    EXPECT_EQ(real.pixelColor(1, 1).alpha(), 0);  // outside the 22 px corner
+    EXPECT_EQ(real.pixelColor(real.width() / 2, 2).alpha(), 255);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -276,30 +242,21 @@ INSTANTIATE_TEST_SUITE_P(
                                  {Palette::cpu(), Palette::memory(), Palette::gpu()}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(VitalsWidgetView, RedrawsANewEntryOnARoundedCardWithTransparentCorners) {
-    VitalsWidgetView view(VitalsWidgetKind::overview);
-    const QImage before = rendered(view, "overview-empty");
-    view.setEntry(busyEntry());
-    const QImage after = rendered(view, "overview-busy");
-    EXPECT_NE(after, before);
-    EXPECT_EQ(after.pixelColor(1, 1).alpha(), 0);  // outside the 22 px corner
-    EXPECT_EQ(after.pixelColor(172, 2).alpha(), 255);
-}
-
-TEST(PaintVitalsWidget, DrawsNoBackgroundAndTextInThePalettesColour) {
+TEST(PaintVitalsWidget, DrawsNoBackgroundTextInThePalettesColourAndAHighLoadCritical) {
     QPalette palette;
     palette.setColor(QPalette::WindowText, QColor(250, 0, 250));
     QImage image(164, 164, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
-        paintVitalsWidget(painter, QRectF(0, 0, 164, 164), VitalsWidgetKind::cpu, withCpu(0.5),
+        paintVitalsWidget(painter, QRectF(0, 0, 164, 164), VitalsWidgetKind::cpu, withCpu(0.95),
                           palette);
     }
     EXPECT_EQ(image.pixelColor(8, 82).alpha(), 0);  // in the padding
     EXPECT_EQ(image.pixelColor(156, 82).alpha(), 0);
     // The value is drawn at full opacity in the text colour.
     EXPECT_GT(pixelsNear(image, QColor(250, 0, 250), 4), 20);
+    EXPECT_GT(pixelsNear(image, Palette::critical(), 12), 40);
 }
 
 }  // namespace
