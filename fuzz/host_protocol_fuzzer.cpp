@@ -10,7 +10,7 @@
 
 #include "fuzz/fuzz_check.hpp"
 #include "platform/linux/line_buffer.hpp"
-#include "platform/widget_host/host_protocol.hpp"
+#include "widget_host/host_protocol.hpp"
 
 namespace vantric {
 namespace {

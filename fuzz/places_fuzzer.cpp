@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 
 #include "fuzz/fuzz_check.hpp"
-#include "platform/widget_host/placements.hpp"
+#include "widget_host/placements.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantric;

@@ -16,6 +16,18 @@ packages=(
     qt6-base-dev
     qt6-svg-dev
     fonts-dejavu-core
+    # The widget host's Wayland client and X11 hints.
+    pkgconf
+    libwayland-dev
+    wayland-protocols
+    libxcb1-dev
+    # Display servers the widget host is tested on.
+    sway
+    grim
+    weston
+    xwayland
+    xvfb
+    qt6-wayland
 )
 
 missing=()

@@ -6,7 +6,7 @@
 #include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
 #include "platform/linux/runtime_folder.hpp"
-#include "platform/widget_host/socket_widget_center.hpp"
+#include "widget_host/socket_widget_center.hpp"
 
 namespace vantric {
 

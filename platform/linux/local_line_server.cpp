@@ -65,6 +65,7 @@ void LocalLineServer::accept() {
         // Qt would otherwise buffer whatever a client sends before this server sees any of it.
         socket->setReadBufferSize(maxPendingBytes);
         connections_.insert(socket, Connection{.lines = {}, .lastLine = Clock::now()});
+        watch_.start();
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
             connections_.remove(socket);
@@ -123,6 +124,11 @@ void LocalLineServer::watch() {
     }
     if (server_ == nullptr || !server_->isListening()) {
         startListening();
+    }
+    // With no connection there is nothing to time out, and accepting cannot have failed for
+    // want of descriptors since the last look: an idle server costs no wake-ups.
+    if (connections_.isEmpty() && server_ != nullptr && server_->isListening()) {
+        watch_.stop();
     }
 }
 

@@ -29,7 +29,8 @@ namespace vantric {
 // idleTimeoutMs without a whole line, so at most maxConnections x maxPendingBytes waits in its
 // buffers. Should accepting still fail (the process out of descriptors), Qt stops listening and
 // removes the socket file; the server then listens again within a second, once it can, so that
-// the next client always finds it.
+// the next client always finds it. Its watch runs only while connections are open, which is
+// when descriptors can run out, so that a server nobody talks to never wakes.
 //
 // Lives on the thread that made it; the handler runs there.
 class LocalLineServer : public QObject {

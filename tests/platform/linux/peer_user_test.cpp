@@ -16,8 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/local_line_server.hpp"
-#include "platform/widget_host/host_client.hpp"
 #include "support/event_wait.hpp"
+#include "widget_host/host_client.hpp"
 
 namespace vantric {
 namespace {
