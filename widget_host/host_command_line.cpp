@@ -51,7 +51,8 @@ ParsedHostCommandLine parseHostCommandLine(const QStringList& arguments) {
         } else if (argument == QStringLiteral("--backend")) {
             const auto kind = displayKindNamed(value);
             if (!kind) {
-                return refused(QStringLiteral("--backend is layer-shell or x11, not \"%1\"").arg(value));
+                return refused(
+                    QStringLiteral("--backend is layer-shell or x11, not \"%1\"").arg(value));
             }
             if (std::exchange(command.backend, kind)) {
                 return refused(QStringLiteral("--backend is given twice"));

@@ -18,9 +18,9 @@ struct HostCommandLine {
     enum class Mode { host, list, add, remove, render, help };
 
     Mode mode = Mode::host;
-    std::optional<QString> plugin{};  // the installed plug-in when absent
-    QString kind{};                   // as given; see kindFromArgument
-    QString out{};                    // --render's file
+    std::optional<QString> plugin{};       // the installed plug-in when absent
+    QString kind{};                        // as given; see kindFromArgument
+    QString out{};                         // --render's file
     std::optional<DisplayKind> backend{};  // the host's display, forced; chosen when absent
 };
 

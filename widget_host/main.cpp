@@ -1,7 +1,5 @@
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <string_view>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -130,17 +128,12 @@ struct ChosenDisplay {
 };
 
 ChosenDisplay chooseDisplay(const HostCommandLine& command) {
-    const auto set = [](const char* name) {
-        const char* const value = std::getenv(name);
-        return value != nullptr && *value != '\0';
-    };
-    const char* const platform = std::getenv("QT_QPA_PLATFORM");
-    const char* const session = std::getenv("XDG_SESSION_TYPE");
     const vantric::DisplaySetting setting{
         .forced = command.backend,
-        .offscreen = platform != nullptr && std::string_view(platform) == "offscreen",
-        .waylandSession = set("WAYLAND_DISPLAY") || set("WAYLAND_SOCKET") ||
-                          (session != nullptr && std::string_view(session) == "wayland"),
+        .offscreen = qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen"),
+        .waylandSession = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                          !qEnvironmentVariableIsEmpty("WAYLAND_SOCKET") ||
+                          qEnvironmentVariable("XDG_SESSION_TYPE") == QStringLiteral("wayland"),
     };
     ChosenDisplay chosen;
     const vantric::DisplayChoice choice = vantric::chooseDisplay(

@@ -22,9 +22,9 @@ constexpr int cell = 164 + gap;
 constexpr int columns = 6;
 
 QString outputName(const QString& stored) {
-    const bool damaged =
-        stored.size() > longestOutputName ||
-        std::any_of(stored.begin(), stored.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+    const bool damaged = stored.size() > longestOutputName ||
+                         std::any_of(stored.begin(), stored.end(),
+                                     [](QChar c) { return c.category() == QChar::Other_Control; });
     return damaged ? QString() : stored;
 }
 

@@ -13,16 +13,16 @@
 
 #include "platform/linux/local_line_server.hpp"
 #include "widget_host/completion_gate.hpp"
+#include "widget_host/display_backend.hpp"
 #include "widget_host/placements.hpp"
 #include "widget_host/timeline_scheduler.hpp"
-#include "widget_host/display_backend.hpp"
 #include "widget_host/widget_surface.hpp"
 #include "widgets/extension/widget_bundle.hpp"
 
 namespace vantric {
 
-// The running widget host: a surface on the display for each placed widget, the timelines that fill them, and
-// the socket through which the application and the --add / --remove commands reach it.
+// The running widget host: a surface on the display for each placed widget, the timelines that fill
+// them, and the socket through which the application and the --add / --remove commands reach it.
 //
 // Timelines are asked for all at once when widgets appear, again when a timeline's reload date
 // comes, and for every widget on "reload"; never for a widget whose last request is still on its

@@ -43,24 +43,25 @@ TEST(Placements, DamagedPlacesAreLeftOutAndTheRestKeptWithinBounds) {
     const QString file = folder.filePath(QStringLiteral("WidgetHost.conf"));
     QFile damaged(file);
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write(QByteArray(
-        "[widgets]\n"
-        "1\\kind=org.vantric.Vantric.CPU\n1\\x=2147483647\n1\\y=2147483647\n"
-        "2\\kind=org.vantric.Vantric.GPU\n2\\x=-2147483648\n2\\y=40\n"
-        "3\\kind=org.vantric.Vantric.Memory\n3\\x=200\n3\\y=32\n3\\output=DP-1\n"
-        "4\\kind=org.vantric.Vantric.Overview\n4\\x=ten\n4\\y=32\n"
-        // A damaged output name reads as none: the widget still shows, on some output.
-        "5\\kind=org.vantric.Vantric.CPU\n5\\x=1\n5\\y=2\n5\\output=DP\\x1b[2J\n"
-        "6\\kind=org.vantric.Vantric.GPU\n6\\x=3\n6\\y=4\n6\\output=%1\n"
-        "70\\kind=org.vantric.Vantric.CPU\n70\\x=0\n70\\y=0\n"
-        "size=2147483647\n"
-        ).replace("%1", QByteArray(longestOutputName + 1, 'D')));
+    damaged.write(
+        QByteArray("[widgets]\n"
+                   "1\\kind=org.vantric.Vantric.CPU\n1\\x=2147483647\n1\\y=2147483647\n"
+                   "2\\kind=org.vantric.Vantric.GPU\n2\\x=-2147483648\n2\\y=40\n"
+                   "3\\kind=org.vantric.Vantric.Memory\n3\\x=200\n3\\y=32\n3\\output=DP-1\n"
+                   "4\\kind=org.vantric.Vantric.Overview\n4\\x=ten\n4\\y=32\n"
+                   // A damaged output name reads as none: the widget still shows, on some output.
+                   "5\\kind=org.vantric.Vantric.CPU\n5\\x=1\n5\\y=2\n5\\output=DP\\x1b[2J\n"
+                   "6\\kind=org.vantric.Vantric.GPU\n6\\x=3\n6\\y=4\n6\\output=%1\n"
+                   "70\\kind=org.vantric.Vantric.CPU\n70\\x=0\n70\\y=0\n"
+                   "size=2147483647\n")
+            .replace("%1", QByteArray(longestOutputName + 1, 'D')));
     damaged.close();
     const std::vector<Placement> loaded = loadPlacements(file);
-    EXPECT_EQ(loaded, (std::vector<Placement>{
-                          {.kind = VitalsWidgetKind::memory, .position = {200, 32}, .output = "DP-1"},
-                          {.kind = VitalsWidgetKind::cpu, .position = {1, 2}},
-                          {.kind = VitalsWidgetKind::gpu, .position = {3, 4}}}));
+    EXPECT_EQ(loaded,
+              (std::vector<Placement>{
+                  {.kind = VitalsWidgetKind::memory, .position = {200, 32}, .output = "DP-1"},
+                  {.kind = VitalsWidgetKind::cpu, .position = {1, 2}},
+                  {.kind = VitalsWidgetKind::gpu, .position = {3, 4}}}));
 
     // Even a desktop full of widgets leaves a spot, and the search ends.
     std::vector<Placement> full;

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/local_line_server.hpp"
-#include "widget_host/host_protocol.hpp"
 #include "support/event_wait.hpp"
+#include "widget_host/host_protocol.hpp"
 #include "widgets/views/vitals_widget_kind.hpp"
 
 namespace vantric {

@@ -14,10 +14,10 @@
 
 #include <gtest/gtest.h>
 
-#include "widget_host/host_client.hpp"
-#include "widget_host/host_protocol.hpp"
 #include "support/event_wait.hpp"
 #include "tests/widget_host/fake_bundle.hpp"
+#include "widget_host/host_client.hpp"
+#include "widget_host/host_protocol.hpp"
 
 namespace vantric {
 namespace {
@@ -72,8 +72,8 @@ public:
     Result run(const QStringList& arguments, const QString& plugin = FAKE_BUNDLE_PLUGIN) const {
         QProcess process;
         QProcessEnvironment headless = environment_;
-        for (const char* name :
-             {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "XDG_SESSION_TYPE"}) {
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET",
+                                 "XDG_SESSION_TYPE"}) {
             headless.remove(name);
         }
         process.setProcessEnvironment(headless);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include <wayland-client.h>
 #include <wayland-cursor.h>
@@ -333,10 +331,12 @@ void LayerShellBackend::pointerEntered(wl_surface* surface, std::uint32_t serial
 
 void LayerShellBackend::setCursor(std::uint32_t serial) {
     if (cursorTheme_ == nullptr) {
-        const char* const size = std::getenv("XCURSOR_SIZE");
-        const int pixels = size != nullptr ? std::clamp(std::atoi(size), 8, 256) : 24;
+        bool sized = false;
+        const int size = qEnvironmentVariableIntValue("XCURSOR_SIZE", &sized);
+        const QByteArray theme = qgetenv("XCURSOR_THEME");
         // Loaded once, on the first visit; a missing theme falls back to libwayland's own.
-        cursorTheme_ = wl_cursor_theme_load(std::getenv("XCURSOR_THEME"), pixels, globals_.shm);
+        cursorTheme_ = wl_cursor_theme_load(theme.isEmpty() ? nullptr : theme.constData(),
+                                            sized ? std::clamp(size, 8, 256) : 24, globals_.shm);
     }
     wl_cursor* cursor =
         cursorTheme_ != nullptr ? wl_cursor_theme_get_cursor(cursorTheme_, "left_ptr") : nullptr;

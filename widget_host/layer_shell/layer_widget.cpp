@@ -36,6 +36,7 @@ LayerWidget::~LayerWidget() {
 void LayerWidget::place() {
     const std::vector<const WaylandOutput*> outputs = backend_.readyOutputs();
     std::vector<OutputArea> areas;
+    areas.reserve(outputs.size());
     for (const WaylandOutput* const output : outputs) {
         areas.push_back({.name = output->name, .area = output->area});
     }

@@ -46,8 +46,8 @@ ShmBuffer::ShmBuffer(wl_buffer* buffer, void* memory, std::size_t bytes, QSize p
     : buffer_(buffer),
       memory_(memory),
       bytes_(bytes),
-      image_(static_cast<uchar*>(memory), pixels.width(), pixels.height(), pixels.width() * 4,
-             QImage::Format_ARGB32_Premultiplied) {
+      image_(static_cast<uchar*>(memory), pixels.width(), pixels.height(),
+             qsizetype{pixels.width()} * 4, QImage::Format_ARGB32_Premultiplied) {
     static const wl_buffer_listener released{.release = [](void* data, wl_buffer* /*buffer*/) {
         static_cast<ShmBuffer*>(data)->busy_ = false;
     }};

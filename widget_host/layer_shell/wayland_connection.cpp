@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include <wayland-client.h>
 #include <QAbstractEventDispatcher>
@@ -25,13 +23,12 @@ void logLine(const char* format, va_list arguments) {
 
 std::unique_ptr<WaylandConnection> WaylandConnection::open(QString& problem) {
     wl_log_set_handler_client(logLine);
-    const char* const socket = std::getenv("WAYLAND_DISPLAY");
-    const QString name = socket != nullptr && *socket != '\0' ? QString::fromLocal8Bit(socket)
-                                                              : QStringLiteral("wayland-0");
+    const QString socket = qEnvironmentVariable("WAYLAND_DISPLAY");
+    const QString name = socket.isEmpty() ? QStringLiteral("wayland-0") : socket;
     wl_display* const display = wl_display_connect(nullptr);
     if (display == nullptr) {
-        problem = QStringLiteral("no Wayland compositor on %1 (%2)")
-                      .arg(name, QString::fromLocal8Bit(std::strerror(errno)));
+        problem =
+            QStringLiteral("no Wayland compositor on %1 (%2)").arg(name, qt_error_string(errno));
         return nullptr;
     }
     return std::unique_ptr<WaylandConnection>(new WaylandConnection(display, name));
@@ -151,7 +148,7 @@ void WaylandConnection::checkError() {
                      .arg(QString::fromLatin1(interface != nullptr ? interface->name : "?"))
                      .arg(id);
     } else {
-        reason = QString::fromLocal8Bit(std::strerror(error));
+        reason = qt_error_string(error);
     }
     // Told from the loop, not from inside libwayland's dispatch, since whoever listens tears
     // this connection down.

@@ -1,7 +1,5 @@
 #include "widget_host/x11/x11_backend.hpp"
 
-#include <cstdlib>
-
 #include <xcb/xcb.h>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -67,14 +65,13 @@ void X11Backend::open(const QString& url) {
 }
 
 DisplayProbe probeX11Display() {
-    const char* const display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
+    const QString name = qEnvironmentVariable("DISPLAY");
+    if (name.isEmpty()) {
         return {.usable = false, .name = {}, .problem = QStringLiteral("DISPLAY is not set")};
     }
     xcb_connection_t* const connection = xcb_connect(nullptr, nullptr);
     const bool reached = xcb_connection_has_error(connection) == 0;
     xcb_disconnect(connection);
-    const QString name = QString::fromLocal8Bit(display);
     return {
         .usable = reached,
         .name = name,
