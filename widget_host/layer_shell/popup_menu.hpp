@@ -21,7 +21,7 @@ class LayerShellBackend;
 // A widget's context menu, with its one item "Remove Widget": an xdg popup whose parent is the
 // widget's layer surface, so that the compositor draws it above the windows and closes it when
 // the user clicks elsewhere. Main thread.
-class PopupMenu : public PointerTarget {
+class PopupMenu final : public PointerTarget {
 public:
     // Opened at the widget-local point at, for the button press serial; nothing when the
     // compositor offers no popups. chosen runs when the item is clicked, closed when the menu
