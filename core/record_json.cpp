@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <utility>
 
 #include "core/json_fields.hpp"
@@ -39,6 +40,57 @@ JsonResult<MemoryPressure> pressureMember(const Json& object, const char* key) {
         return JsonError{.kind = JsonError::Kind::missingKey, .key = key};
     }
     return pressureValue(*found, key);
+}
+
+constexpr std::array<std::pair<GpuMemoryKind, const char*>, 3> memoryKindNames{
+    {{GpuMemoryKind::video, "video"},
+     {GpuMemoryKind::system, "system"},
+     {GpuMemoryKind::both, "both"}}};
+
+Json memoryKindJson(GpuMemoryKind kind) {
+    for (const auto& [named, name] : memoryKindNames) {
+        if (named == kind) {
+            return Json(name);
+        }
+    }
+    return Json(nullptr);
+}
+
+JsonResult<GpuMemoryKind> memoryKindValue(const Json& value, const char* key) {
+    if (value.is_null()) {
+        return GpuMemoryKind::none;
+    }
+    if (!value.is_string()) {
+        return JsonError{.kind = JsonError::Kind::typeMismatch, .key = key};
+    }
+    for (const auto& [kind, name] : memoryKindNames) {
+        if (value.get_ref<const std::string&>() == name) {
+            return kind;
+        }
+    }
+    return JsonError{.kind = JsonError::Kind::corruptData, .key = key};
+}
+
+JsonResult<std::string> stringValue(const Json& value, const char* key) {
+    if (!value.is_string()) {
+        return JsonError{.kind = JsonError::Kind::typeMismatch, .key = key};
+    }
+    return value.get<std::string>();
+}
+
+JsonResult<bool> boolValue(const Json& value, const char* key) {
+    if (!value.is_boolean()) {
+        return JsonError{.kind = JsonError::Kind::typeMismatch, .key = key};
+    }
+    return value.get<bool>();
+}
+
+// A key that older records lack: its value when present, else fallback.
+template <typename T>
+JsonResult<T> optionalMember(const Json& object, const char* key, T fallback,
+                             JsonResult<T> (*read)(const Json&, const char*)) {
+    const auto found = object.find(key);
+    return found == object.end() ? JsonResult<T>(std::move(fallback)) : read(*found, key);
 }
 
 JsonError notAnObject() {
@@ -101,6 +153,9 @@ JsonResult<Json> toJson(const GPUSnapshot& gpu) {
     }
     json["memoryInUse"] = gpu.memoryInUse;
     json["memoryAllocated"] = gpu.memoryAllocated;
+    json["memoryKind"] = memoryKindJson(gpu.memoryKind);
+    json["device"] = gpu.device;
+    json["ownProcessesOnly"] = gpu.ownProcessesOnly;
     return json;
 }
 
@@ -147,6 +202,11 @@ JsonResult<GPUSnapshot> gpuSnapshotFromJson(const Json& json) {
     VANTRIC_TRY_FIELD(gpu.tiler, requireDouble(json, "tiler"));
     VANTRIC_TRY_FIELD(gpu.memoryInUse, requireUnsigned(json, "memoryInUse"));
     VANTRIC_TRY_FIELD(gpu.memoryAllocated, requireUnsigned(json, "memoryAllocated"));
+    VANTRIC_TRY_FIELD(gpu.memoryKind,
+                      optionalMember(json, "memoryKind", GpuMemoryKind::none, memoryKindValue));
+    VANTRIC_TRY_FIELD(gpu.device, optionalMember(json, "device", std::string(), stringValue));
+    VANTRIC_TRY_FIELD(gpu.ownProcessesOnly,
+                      optionalMember(json, "ownProcessesOnly", false, boolValue));
     return gpu;
 }
 

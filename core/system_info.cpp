@@ -1,5 +1,6 @@
 #include "core/system_info.hpp"
 
+#include <algorithm>
 #include <utility>
 
 namespace vantric {
@@ -26,21 +27,24 @@ std::optional<system_clock::time_point> instantOf(const KernelTime& time) {
         seconds(time.seconds) + microseconds(time.microseconds)));
 }
 
-struct GpuDetails {
-    std::string name;
-    std::optional<std::int64_t> cores;
-};
-
-// The accelerator's own name when it has one, even an empty one; otherwise the default device's.
-// The core count comes from the accelerator either way.
-GpuDetails gpuDetails(MachineFacts& facts) {
-    auto accelerator = facts.firstAccelerator();
-    std::optional<std::int64_t> cores = accelerator ? accelerator->coreCount : std::nullopt;
-    if (accelerator && accelerator->model) {
-        return GpuDetails{.name = std::move(*accelerator->model), .cores = cores};
+// Each accelerator's own name when it has one, even an empty one; otherwise the default device's,
+// else "GPU". The core count comes from the accelerator either way.
+std::vector<GpuModel> gpuModels(MachineFacts& facts) {
+    std::vector<GpuModel> models;
+    std::optional<std::string> fallback;  // asked for only when a model has no name
+    for (AcceleratorModel& accelerator : facts.accelerators()) {
+        GpuModel model{.device = std::move(accelerator.device), .cores = accelerator.coreCount};
+        if (accelerator.model) {
+            model.name = std::move(*accelerator.model);
+        } else {
+            if (!fallback) {
+                fallback = facts.defaultGraphicsDeviceName().value_or("GPU");
+            }
+            model.name = *fallback;
+        }
+        models.push_back(std::move(model));
     }
-    auto fallback = facts.defaultGraphicsDeviceName();
-    return GpuDetails{.name = fallback ? std::move(*fallback) : std::string("GPU"), .cores = cores};
+    return models;
 }
 
 // Whole seconds and the fraction converted apart: dividing the nanosecond count as one double
@@ -60,9 +64,13 @@ Json optionalJson(const std::optional<std::int64_t>& value) {
 
 SystemInfo SystemInfo::current(MachineFacts& facts) {
     SystemInfo info;
-    auto gpu = gpuDetails(facts);
-    info.gpuName = std::move(gpu.name);
-    info.gpuCores = gpu.cores;
+    info.gpus = gpuModels(facts);
+    if (info.gpus.empty()) {
+        info.gpuName = facts.defaultGraphicsDeviceName().value_or("GPU");
+    } else {
+        info.gpuName = info.gpus.front().name;
+        info.gpuCores = info.gpus.front().cores;
+    }
     info.osVersion = facts.operatingSystemName();
     auto brand = facts.processorBrand();
     info.chip = brand ? std::move(*brand) : facts.machineName();
@@ -87,6 +95,18 @@ std::string SystemInfo::coreSummary() const {
     return summary;
 }
 
+GpuModel SystemInfo::gpuModel(std::string_view device) const {
+    if (!device.empty()) {
+        const auto found = std::find_if(gpus.begin(), gpus.end(), [&](const GpuModel& model) {
+            return model.device == device;
+        });
+        if (found != gpus.end()) {
+            return *found;
+        }
+    }
+    return GpuModel{.device = std::string(device), .name = gpuName, .cores = gpuCores};
+}
+
 Json toJson(const SystemInfo& info) {
     Json json = Json::object();
     json["chip"] = info.chip;
@@ -96,6 +116,15 @@ Json toJson(const SystemInfo& info) {
     json["memory"] = info.memory;
     json["gpuName"] = info.gpuName;
     json["gpuCores"] = optionalJson(info.gpuCores);
+    Json gpus = Json::array();
+    for (const GpuModel& model : info.gpus) {
+        Json entry = Json::object();
+        entry["device"] = model.device;
+        entry["name"] = model.name;
+        entry["cores"] = optionalJson(model.cores);
+        gpus.push_back(std::move(entry));
+    }
+    json["gpus"] = std::move(gpus);
     json["osVersion"] = info.osVersion;
     json["bootTime"] = info.bootTime ? Json(secondsSinceEpoch(*info.bootTime)) : Json(nullptr);
     json["coreSummary"] = info.coreSummary();

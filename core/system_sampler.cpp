@@ -104,14 +104,45 @@ std::uint64_t byteCount(const PerformanceStatistics& statistics, std::string_vie
     return value == nullptr ? 0 : numberAsUnsigned(*value);
 }
 
-GPUSnapshot candidate(const PerformanceStatistics& statistics) {
+// A sum that saturates, as each byte count does on its own.
+std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b) {
+    return a > std::numeric_limits<std::uint64_t>::max() - b
+               ? std::numeric_limits<std::uint64_t>::max()
+               : a + b;
+}
+
+// A driver publishes its memory under the keys of the memory it means; one that holds both the
+// device's own memory and RAM for it publishes both pairs, which the reading sums.
+GpuMemoryKind memoryKindOf(const PerformanceStatistics& statistics) {
+    const auto has = [&](std::string_view inUse, std::string_view allocated) {
+        return statistic(statistics, inUse) != nullptr ||
+               statistic(statistics, allocated) != nullptr;
+    };
+    const bool video = has("In use video memory", "Alloc video memory");
+    const bool system = has("In use system memory", "Alloc system memory");
+    if (video && system) {
+        return GpuMemoryKind::both;
+    }
+    if (video) {
+        return GpuMemoryKind::video;
+    }
+    return system ? GpuMemoryKind::system : GpuMemoryKind::none;
+}
+
+GPUSnapshot candidate(const Accelerator& accelerator) {
+    const PerformanceStatistics& statistics = *accelerator.statistics;
     return GPUSnapshot{
         .available = true,
         .utilization = percentFraction(statistics, "Device Utilization %"),
         .renderer = publishedFraction(statistics, "Renderer Utilization %"),
         .tiler = publishedFraction(statistics, "Tiler Utilization %"),
-        .memoryInUse = byteCount(statistics, "In use system memory"),
-        .memoryAllocated = byteCount(statistics, "Alloc system memory"),
+        .memoryInUse = saturatingSum(byteCount(statistics, "In use video memory"),
+                                     byteCount(statistics, "In use system memory")),
+        .memoryAllocated = saturatingSum(byteCount(statistics, "Alloc video memory"),
+                                         byteCount(statistics, "Alloc system memory")),
+        .memoryKind = memoryKindOf(statistics),
+        .device = accelerator.device,
+        .ownProcessesOnly = accelerator.ownProcessesOnly,
     };
 }
 
@@ -199,10 +230,10 @@ GPUSnapshot SystemSampler::sampleGPU() {
         if (!accelerator.statistics) {
             continue;
         }
-        GPUSnapshot reading = candidate(*accelerator.statistics);
+        GPUSnapshot reading = candidate(accelerator);
         // Strictly greater: ties keep the earlier accelerator, and all values travel together.
         if (!best || reading.utilization > best->utilization) {
-            best = reading;
+            best = std::move(reading);
         }
     }
     return best.value_or(GPUSnapshot{});

@@ -1,5 +1,7 @@
 // The files of /proc/PID and what the process's application is told by: stat, statm and status,
-// cgroup, the environment, a sandbox's /.flatpak-info and the path of the executable. Any process
+// cgroup, the environment, a sandbox's /.flatpak-info, the path of the executable and the fdinfo
+// of a GPU client (whose driver name and counters a client can set, and whose process can be
+// anyone's). Any process
 // of the user's can write its own name, environment and executable path, so all of it is
 // untrusted. Every parser reads the same input.
 
@@ -9,6 +11,9 @@
 
 #include "fuzz/fuzz_check.hpp"
 #include "platform/linux/app_identity.hpp"
+#include "platform/linux/device_slot.hpp"
+#include "platform/linux/drm_client_usage.hpp"
+#include "platform/linux/drm_fdinfo.hpp"
 #include "platform/linux/process_name.hpp"
 #include "platform/linux/process_roles.hpp"
 #include "platform/linux/process_stat.hpp"
@@ -87,6 +92,42 @@ void fuzzApplication(std::string_view text) {
     }
 }
 
+void fuzzGpuClient(std::string_view text) {
+    const auto slot = kernelPciSlot(text);
+    fuzzCheck(!slot || (slot->size() >= 12 && slot->size() <= 17), "a slot has the kernel's form");
+    static_cast<void>(drmDeviceName(text, "card0"));
+    const auto client = parseDrmFdinfo(text);
+    if (!client) {
+        return;
+    }
+    for (const DrmEngineCounters& engine : client->engines) {
+        fuzzCheck(engine.capacity >= 1, "an engine class has at least one engine");
+        fuzzCheck(engine.busyNs || (engine.cycles && engine.totalCycles),
+                  "an engine has counters a share can be made of");
+    }
+    constexpr std::uint64_t largestRegion = largestKilobytes * 1024;
+    fuzzCheck(client->memory.videoResident <= largestRegion * 64 &&
+                  client->memory.systemResident <= largestRegion * 64,
+              "a client's memory is far from wrapping");
+    // The same client read twice, the second time with every counter doubled: shares stay within
+    // the whole whatever the counters say.
+    DrmClientUsage usage;
+    DrmClientReading reading{.device = client->pciDevice, .holder = 1, .counters = *client};
+    usage.measure({reading}, 1000);
+    for (DrmEngineCounters& engine : reading.counters.engines) {
+        for (auto* counter : {&engine.busyNs, &engine.cycles, &engine.totalCycles}) {
+            if (*counter) {
+                **counter = **counter * 2 + 1;
+            }
+        }
+    }
+    const DrmUsage shares = usage.measure({reading}, 1000);
+    for (const auto& [device, figures] : shares.devices) {
+        fuzzCheck(!figures.busy || (*figures.busy >= 0 && *figures.busy <= 1),
+                  "a device's share is a fraction");
+    }
+}
+
 }  // namespace
 }  // namespace vantric
 
@@ -95,5 +136,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text = fuzzText(data, size);
     fuzzStat(text);
     fuzzApplication(text);
+    fuzzGpuClient(text);
     return 0;
 }

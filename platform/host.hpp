@@ -58,8 +58,16 @@ using StatisticValue = std::variant<std::int64_t, std::uint64_t, double, std::st
 using PerformanceStatistics = std::map<std::string, StatisticValue, std::less<>>;
 
 // One graphics accelerator. Its statistics are absent when the driver publishes none; the keys
-// are the driver's own names ("Device Utilization %", "In use system memory", ...).
+// are the driver's own names ("Device Utilization %", "In use video memory", ...). Memory comes
+// under two pairs of keys that say which memory it is: "In use video memory" / "Alloc video
+// memory" for the device's own, "In use system memory" / "Alloc system memory" for RAM the driver
+// holds for the device.
 struct Accelerator {
+    // Which device: its PCI slot as the kernel writes it ("0000:03:00.0"), else the kernel's name
+    // for it. MachineFacts::accelerators names the device's model under the same text.
+    std::string device{};
+    // The load is summed over the clients this user may look at: other users' work is not in it.
+    bool ownProcessesOnly = false;
     std::optional<PerformanceStatistics> statistics{};
 };
 

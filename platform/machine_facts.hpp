@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantric {
 
@@ -13,8 +14,9 @@ struct PerformanceLevelCounts {
     std::optional<std::int64_t> level1{};  // the next level down (efficiency cores)
 };
 
-// What the first graphics accelerator says of itself.
+// What a graphics accelerator says of itself.
 struct AcceleratorModel {
+    std::string device{};                     // as Accelerator::device names it
     std::optional<std::string> model{};       // its product name; absent when it publishes none
     std::optional<std::int64_t> coreCount{};  // graphics cores; absent when not published
 };
@@ -50,9 +52,9 @@ public:
     // Installed physical memory in bytes; 0 when it cannot be read.
     virtual std::uint64_t physicalMemory() = 0;
 
-    // The first graphics accelerator in the platform's enumeration order; absent when there is
-    // none or the accelerators cannot be listed.
-    virtual std::optional<AcceleratorModel> firstAccelerator() = 0;
+    // Every graphics accelerator, in the order Host::accelerators gives them; empty when there is
+    // none or they cannot be listed.
+    virtual std::vector<AcceleratorModel> accelerators() = 0;
 
     // The name of the system's default graphics device; absent when there is none or it cannot be
     // named.

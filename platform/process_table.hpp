@@ -15,6 +15,14 @@ struct Timebase {
     std::uint32_t denom = 1;
 };
 
+// What a process has of a graphics device, where the driver accounts it per client.
+struct ProcessGpu {
+    // Percent of the device's busiest engine over the last interval (of the busiest device, for a
+    // process on several); absent in the first interval a client is seen.
+    std::optional<double> percent{};
+    std::uint64_t memory = 0;  // bytes of buffers the process's clients hold
+};
+
 // What the kernel accounts for one process.
 struct ProcessUsage {
     std::uint64_t userTime = 0;           // timebase units of processor time in user mode
@@ -27,6 +35,8 @@ struct ProcessUsage {
     // line carries it). A process that calls exec keeps its identifier and start time; a changed
     // name is how such a process is noticed. Empty where the platform does not report it here.
     std::string shortName{};
+    // Absent where no driver accounts a client of the process (no GPU, or one that does not say).
+    std::optional<ProcessGpu> gpu{};
 };
 
 // The process table, as an ordinary user may read it.

@@ -39,6 +39,8 @@ Json appsJson(std::vector<AppUsage> apps) {
         row["cpu"] = app.cpu;
         row["memory"] = app.memory;
         row["processCount"] = app.processCount;
+        row["gpu"] = app.gpu ? Json(*app.gpu) : Json(nullptr);
+        row["gpuMemory"] = app.gpuMemory ? Json(*app.gpuMemory) : Json(nullptr);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -77,6 +79,8 @@ int runJsonLines(SystemSampler& system, ProcessSampler& processes,
     using namespace std::chrono;
     system.sampleCPU();
     processes.sample();
+    // Also primes the per-process figures NVML hands to the next process pass.
+    system.sampleGPU();
     // Deadlines step by exactly one second, so the period does not drift by the time each reading
     // takes. After a stall (the process stopped, a slow driver call) the missed seconds are
     // skipped: catching up would print readings of a few microseconds each.

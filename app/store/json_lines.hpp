@@ -14,7 +14,7 @@ namespace vantric {
 // One reading as one line of JSON, without the newline:
 // {"date": <seconds since the Unix epoch>, "cpu": {...}, "memory": {...}, "gpu": {...},
 //  "apps": [{"id", "name", "bundlePath" (or null), "icon" (or null), "cpu", "memory",
-//            "processCount"}, ...],
+//            "processCount", "gpu" (or null), "gpuMemory" (or null)}, ...],
 //  "processCount": n, "readableProcessCount": n}
 // with the apps sorted by processor use, the busiest first. Nothing when a record cannot be
 // encoded. Names the kernel holds as bytes that are not UTF-8 are written with U+FFFD in place of

@@ -12,7 +12,7 @@
 
 #include "app/store/command_line.hpp"
 #include "app/store/json_lines.hpp"
-#include "app/store/machine_process_sampler.hpp"
+#include "app/store/machine_samplers.hpp"
 #include "app/store/metrics_store.hpp"
 #include "app/store/process_sampler.hpp"
 #include "app/store/single_instance.hpp"
@@ -21,8 +21,6 @@
 #include "app/window/page.hpp"
 #include "app/window/pending_layouts.hpp"
 #include "core/system_info.hpp"
-#include "core/system_sampler.hpp"
-#include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
 #include "platform/linux/runtime_folder.hpp"
 #include "widgets/views/vitals_widget_kind.hpp"
@@ -163,9 +161,8 @@ int main(int argc, char** argv) {
         return printed(std::printf("%s\n", vantric::toJson(info).dump().c_str()));
     }
     if (request->json) {
-        vantric::SystemSampler system(std::make_unique<vantric::LinuxHost>());
-        const auto processes = vantric::makeMachineProcessSampler();
-        return vantric::runJsonLines(system, *processes, request->count, stdout);
+        const auto samplers = vantric::makeMachineSamplers();
+        return vantric::runJsonLines(*samplers.system, *samplers.processes, request->count, stdout);
     }
     if (request->screenshot) {
         return screenshot(argc, argv, *request.request);

@@ -2,8 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "app/store/machine_process_sampler.hpp"
-#include "platform/linux/linux_host.hpp"
+#include "app/store/machine_samplers.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
 #include "platform/linux/runtime_folder.hpp"
 #include "widget_host/socket_widget_center.hpp"
@@ -19,9 +18,10 @@ MetricsStore& MetricsStore::shared() {
         LinuxMachineFacts facts;
         Parts parts;
         parts.info = SystemInfo::current(facts);
-        parts.systemSampler = std::make_unique<SystemSampler>(std::make_unique<LinuxHost>());
         // Made here on the main thread, where Qt knows the icon theme; used on the sampler's.
-        parts.processSampler = makeMachineProcessSampler();
+        auto samplers = makeMachineSamplers();
+        parts.systemSampler = std::move(samplers.system);
+        parts.processSampler = std::move(samplers.processes);
         // Without a private folder there is no socket the host could be reached on.
         if (const auto folder = privateRuntimeFolder()) {
             parts.widgetCenter = std::make_unique<SocketWidgetCenter>(hostSocketPath(*folder));

@@ -19,6 +19,11 @@ struct AppUsage {
     double cpu = 0;            // percent of one processor, so a busy multi-process app can pass 100
     std::uint64_t memory = 0;  // bytes, the processes' footprints summed
     int processCount = 0;
+    // Percent of one graphics device, summed over the processes that have a figure (at most
+    // 100); absent where none has, which is not the same as idle.
+    std::optional<double> gpu{};
+    // Bytes of graphics buffers the processes hold; absent where no driver accounts them.
+    std::optional<std::uint64_t> gpuMemory{};
 
     bool operator==(const AppUsage&) const = default;
 };

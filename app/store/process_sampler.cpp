@@ -1,5 +1,6 @@
 #include "app/store/process_sampler.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <string_view>
@@ -105,6 +106,19 @@ ProcessSample ProcessSampler::sample() {
         row.cpu += percent;
         row.memory += usage->physicalFootprint;
         row.processCount += 1;
+        if (usage->gpu) {
+            row.gpuMemory = row.gpuMemory.value_or(0) + usage->gpu->memory;
+            if (usage->gpu->percent) {
+                row.gpu = row.gpu.value_or(0) + *usage->gpu->percent;
+            }
+        }
+    }
+    // Each process's figure is its busiest engine's share: two processes busy on different engines
+    // (or devices) add up past the 100 that a share of one device can be, so the sum stops there.
+    for (AppUsage& row : rows) {
+        if (row.gpu) {
+            row.gpu = std::min(*row.gpu, 100.0);
+        }
     }
 
     previousTimes_ = std::move(newTimes);

@@ -14,10 +14,10 @@
 
 namespace vantric {
 
-// Turns the process table into per-application rows: how much processor time and memory each
-// application uses now. A process whose executable lies inside an application bundle counts under
-// the outermost bundle; else one the desktop names an application counts under that ("app:" and
-// its id); every other process is grouped by its short name ("process:" and the name). The
+// Turns the process table into per-application rows: how much processor time, memory and GPU
+// each application uses now. A process whose executable lies inside an application bundle counts
+// under the outermost bundle; else one the desktop names an application counts under that ("app:"
+// and its id); every other process is grouped by its short name ("process:" and the name). The
 // desktop is asked only for processes new to the identity cache, so a steady pass asks nothing.
 //
 // Owned by the metrics store and used on its sampler thread only; not thread-safe, and needs no

@@ -7,8 +7,10 @@ Reading takeReading(SystemSampler& system, ProcessSampler& processes,
     Reading reading;
     reading.cpu = system.sampleCPU();
     reading.memory = system.sampleMemory();
-    reading.gpu = system.sampleGPU();
+    // The process pass first: it counts the GPU clients that some cards' loads are made from,
+    // so the loads and the applications' GPU figures describe the same interval.
     reading.processes = processes.sample();
+    reading.gpu = system.sampleGPU();
     reading.date = now();
     return reading;
 }

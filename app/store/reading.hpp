@@ -21,7 +21,7 @@ struct Reading {
     std::chrono::system_clock::time_point date{};  // when the samplers had all returned
 };
 
-// One pass: processors, memory, graphics and the process table, in that order, then the time
+// One pass: processors, memory, the process table and graphics, in that order, then the time
 // from now. Runs on the samplers' thread.
 Reading takeReading(SystemSampler& system, ProcessSampler& processes,
                     const std::function<std::chrono::system_clock::time_point()>& now =

@@ -1,5 +1,7 @@
 #include "app/window/app_row.hpp"
 
+#include <utility>
+
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -34,6 +36,7 @@ AppRow::AppRow(QWidget* parent)
       name_(new QLabel(this)),
       processes_(new QLabel(this)),
       cpu_(new QLabel(this)),
+      gpu_(new QLabel(this)),
       memory_(new QLabel(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, verticalPadding, 0, verticalPadding);
@@ -58,14 +61,14 @@ AppRow::AppRow(QWidget* parent)
     text->addWidget(processes_);
     layout->addLayout(text, 1);
 
-    cpu_->setFixedWidth(cpuColumnWidth);
-    cpu_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    cpu_->setFont(figureFont(false));
-    memory_->setFixedWidth(memoryColumnWidth);
-    memory_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    memory_->setFont(figureFont(false));
-    layout->addWidget(cpu_, 0, Qt::AlignVCenter);
-    layout->addWidget(memory_, 0, Qt::AlignVCenter);
+    const std::pair<QLabel*, int> figures[] = {
+        {cpu_, cpuColumnWidth}, {gpu_, gpuColumnWidth}, {memory_, memoryColumnWidth}};
+    for (const auto& [label, width] : figures) {
+        label->setFixedWidth(width);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setFont(figureFont(false));
+        layout->addWidget(label, 0, Qt::AlignVCenter);
+    }
     updateColors();
 }
 
@@ -85,6 +88,7 @@ void AppRow::setApp(const AppUsage& app, AppSort sort) {
     processes_->setVisible(app_.processCount >= 2);
     processes_->setText(QStringLiteral("%1 processes").arg(app_.processCount));
     cpu_->setFont(figureFont(sort == AppSort::cpu));
+    gpu_->setFont(figureFont(sort == AppSort::gpu));
     memory_->setFont(figureFont(sort == AppSort::memory));
     updateFigures();
 }
@@ -105,12 +109,20 @@ QString AppRow::cpuText() const {
     return cpu_->text();
 }
 
+QString AppRow::gpuText() const {
+    return gpu_->text();
+}
+
 QString AppRow::memoryText() const {
     return memory_->text();
 }
 
 bool AppRow::cpuBold() const {
     return isBold(*cpu_);
+}
+
+bool AppRow::gpuBold() const {
+    return isBold(*gpu_);
 }
 
 bool AppRow::memoryBold() const {
@@ -134,6 +146,8 @@ void AppRow::changeEvent(QEvent* event) {
 void AppRow::updateFigures() {
     const NumberSymbols symbols = currentNumberSymbols();
     cpu_->setText(QString::fromStdString(Format::corePercent(app_.cpu, symbols)));
+    gpu_->setText(app_.gpu ? QString::fromStdString(Format::corePercent(*app_.gpu, symbols))
+                           : QStringLiteral("\u2013"));
     const ByteText memory = Format::bytes(app_.memory, 2, symbols);
     memory_->setText(QString::fromStdString(memory.number + " " + memory.unit));
 }

@@ -11,14 +11,16 @@ namespace vantric {
 
 enum class AppSort;
 
-// One line of the top-apps list: icon, name, process count when there are several, and the CPU
-// and memory figures, the one the list is sorted by in semibold.
+// One line of the top-apps list: icon, name, process count when there are several, and the CPU,
+// GPU and memory figures, the one the list is sorted by in semibold. An app no driver gives a GPU
+// figure for shows a dash there, never an idle 0.
 class AppRow : public QWidget {
     Q_OBJECT
 
 public:
     // Widths of the figure columns, shared with the list's column header so both line up.
     static constexpr int cpuColumnWidth = 80;
+    static constexpr int gpuColumnWidth = 64;  // at most "100.0%"
     static constexpr int memoryColumnWidth = 96;
     static constexpr int spacing = 10;
 
@@ -31,8 +33,10 @@ public:
     bool showsProcessLine() const;
     QString processText() const;
     QString cpuText() const;
+    QString gpuText() const;
     QString memoryText() const;
     bool cpuBold() const;
+    bool gpuBold() const;
     bool memoryBold() const;
 
 protected:
@@ -49,6 +53,7 @@ private:
     QLabel* name_ = nullptr;
     QLabel* processes_ = nullptr;
     QLabel* cpu_ = nullptr;
+    QLabel* gpu_ = nullptr;
     QLabel* memory_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "app/window/gpu_page.hpp"
 
 #include <optional>
+#include <utility>
 
 #include <QVBoxLayout>
 
@@ -31,6 +32,22 @@ void showFraction(BigStat& stat, const std::optional<double>& fraction) {
     }
 }
 
+// A discrete card's own memory and the RAM an integrated one borrows are different resources, so
+// the rows name the one counted; a sum of both, or no figure, keeps the general wording.
+std::pair<QString, QString> memoryLabels(GpuMemoryKind kind) {
+    switch (kind) {
+    case GpuMemoryKind::video:
+        return {QStringLiteral("Video memory in use"), QStringLiteral("Video memory allocated")};
+    case GpuMemoryKind::system:
+        return {QStringLiteral("System memory in use by the GPU"),
+                QStringLiteral("System memory allocated to the GPU")};
+    case GpuMemoryKind::both:
+    case GpuMemoryKind::none: break;
+    }
+    return {QStringLiteral("Memory in use by the GPU"),
+            QStringLiteral("Memory allocated to the GPU")};
+}
+
 }  // namespace
 
 GPUPage::GPUPage(MetricsStore& store, QWidget* parent)
@@ -41,8 +58,8 @@ GPUPage::GPUPage(MetricsStore& store, QWidget* parent)
       history_(new HistoryCard(QStringLiteral("How busy the GPU is"), Palette::gpu(), this)),
       unavailable_(new SectionCard(QStringLiteral("GPU statistics are not available"), this)),
       about_(new SectionCard(QStringLiteral("About this GPU"), this)),
-      note_(new NoteLabel(QStringLiteral("Linux has no per-app GPU figures that every driver "
-                                         "offers, so this page shows the GPU as a whole."))) {
+      note_(new NoteLabel(
+          QStringLiteral("Counts your own apps only; other users' GPU work isn't visible."))) {
     // NVML and amdgpu are the drivers that publish utilisation (see LinuxHost).
     unavailable_->setSubtitle(
         QStringLiteral("This computer's graphics driver does not report utilization."));
@@ -70,8 +87,8 @@ std::vector<std::pair<QString, QString>> GPUPage::aboutRows() const {
     return shown;
 }
 
-QString GPUPage::note() const {
-    return note_->text();
+std::optional<QString> GPUPage::note() const {
+    return note_->isVisibleTo(about_) ? std::optional<QString>(note_->text()) : std::nullopt;
 }
 
 void GPUPage::refresh() {
@@ -93,18 +110,19 @@ void GPUPage::refresh() {
         history_->chart().setValues(store().series(HistoryField::gpu));
     }
 
-    // NVIDIA and AMD cards report their own memory, not system memory shared with the GPU, so
-    // the rows say memory alone.
-    model_->setText({.label = QStringLiteral("Model"), .value = fromUtf8(info.gpuName)});
-    cores_->setVisible(info.gpuCores.has_value());
-    if (info.gpuCores) {
+    // The device read may change from one reading to the next (the busiest one is shown).
+    const GpuModel model = info.gpuModel(gpu.device);
+    model_->setText({.label = QStringLiteral("Model"), .value = fromUtf8(model.name)});
+    cores_->setVisible(model.cores.has_value());
+    if (model.cores) {
         cores_->setText(
-            {.label = QStringLiteral("GPU cores"), .value = QString::number(*info.gpuCores)});
+            {.label = QStringLiteral("GPU cores"), .value = QString::number(*model.cores)});
     }
-    memoryInUse_->setText({.label = QStringLiteral("Memory in use by the GPU"),
-                           .value = bytesText(gpu.memoryInUse, 2, symbols)});
-    memoryAllocated_->setText({.label = QStringLiteral("Memory allocated to the GPU"),
-                               .value = bytesText(gpu.memoryAllocated, 2, symbols)});
+    const auto [inUse, allocated] = memoryLabels(gpu.memoryKind);
+    memoryInUse_->setText({.label = inUse, .value = bytesText(gpu.memoryInUse, 2, symbols)});
+    memoryAllocated_->setText(
+        {.label = allocated, .value = bytesText(gpu.memoryAllocated, 2, symbols)});
+    note_->setVisible(gpu.ownProcessesOnly);
 }
 
 }  // namespace vantric

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -18,7 +19,8 @@ class StatRow;
 
 // The graphics processor's page. While a driver publishes statistics: utilisation, renderer,
 // tiler and memory in use, and the last two minutes of utilisation; otherwise a card that says
-// there are none. Then, always, what the GPU is. The GPU is shown as a whole, never per app.
+// there are none. Then, always, what the GPU is: the model of the device the figures come from,
+// and which memory they count. Per-app figures are in the top-apps lists, not here.
 class GPUPage final : public LivePage {
 public:
     explicit GPUPage(MetricsStore& store, QWidget* parent = nullptr);
@@ -29,7 +31,9 @@ public:
     const SectionCard& aboutCard() const { return *about_; }
     // The About card's rows that are shown, in order, as label and value.
     std::vector<std::pair<QString, QString>> aboutRows() const;
-    QString note() const;
+    // The About card's note that the load leaves out other users' work; absent while it counts
+    // everyone's.
+    std::optional<QString> note() const;
 
 protected:
     void refresh() override;

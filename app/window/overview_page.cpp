@@ -24,14 +24,14 @@ constexpr int topAppsLimit = 8;
 
 }  // namespace
 
-std::string overviewSummary(const SystemInfo& info, int processCount,
+std::string overviewSummary(const SystemInfo& info, std::string_view gpuDevice, int processCount,
                             std::chrono::system_clock::time_point now,
                             const NumberSymbols& symbols) {
     std::vector<std::string> parts{info.chip, info.coreSummary()};
     const ByteText memory = Format::bytes(info.memory, 0, symbols);
     parts.push_back(memory.number + " " + memory.unit + " memory");
-    if (info.gpuCores) {
-        parts.push_back(std::to_string(*info.gpuCores) + "-core GPU");
+    if (const auto cores = info.gpuModel(gpuDevice).cores) {
+        parts.push_back(std::to_string(*cores) + "-core GPU");
     }
     parts.push_back(info.osVersion);
     if (info.bootTime) {
@@ -103,7 +103,7 @@ void OverviewPage::refresh() {
     const MemorySnapshot& memory = store().memory();
     const GPUSnapshot& gpu = store().gpu();
 
-    summary_->setText(fromUtf8(overviewSummary(store().info(), store().processCount(),
+    summary_->setText(fromUtf8(overviewSummary(store().info(), gpu.device, store().processCount(),
                                                std::chrono::system_clock::now(), symbols)));
 
     cpuCard_->setColor(Palette::forLoad(cpu.total, Palette::cpu()));
@@ -131,10 +131,10 @@ void OverviewPage::refresh() {
         QStringLiteral("%"));
     gpuCard_->setFraction(gpu.utilization);
     gpuCard_->setHistory(store().series(HistoryField::gpu));
-    gpuCard_->setDetails(
-        {{.label = QStringLiteral("Model"), .value = fromUtf8(store().info().gpuName)},
-         {.label = QStringLiteral("Memory in use"),
-          .value = bytesText(gpu.memoryInUse, 2, symbols)}});
+    gpuCard_->setDetails({{.label = QStringLiteral("Model"),
+                           .value = fromUtf8(store().info().gpuModel(gpu.device).name)},
+                          {.label = QStringLiteral("Memory in use"),
+                           .value = bytesText(gpu.memoryInUse, 2, symbols)}});
 
     topApps_->setApps(store().apps(), store().readableProcessCount());
 }

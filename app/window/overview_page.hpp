@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include <QWidget>
 
@@ -18,9 +19,10 @@ class MetricCard;
 class NoteLabel;
 class TopAppsView;
 
-// The one-line description of the machine: chip, cores, memory, GPU cores when known, system,
-// uptime when known and the process count, joined by "  ·  ".
-std::string overviewSummary(const SystemInfo& info, int processCount,
+// The one-line description of the machine: chip, cores, memory, the cores of the GPU gpuDevice
+// names (the one the GPU reading is of) when known, system, uptime when known and the process
+// count, joined by "  ·  ".
+std::string overviewSummary(const SystemInfo& info, std::string_view gpuDevice, int processCount,
                             std::chrono::system_clock::time_point now,
                             const NumberSymbols& symbols);
 

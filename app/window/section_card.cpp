@@ -25,7 +25,8 @@ SectionCard::SectionCard(const QString& title, QWidget* parent)
     layout_->setContentsMargins(padding, padding, padding, padding);
     layout_->setSpacing(headerSpacing);
     // The title shares its row with the accessory, centred on it, so the title's text line and
-    // a control's label line up; the subtitle hangs below the title only. A hidden subtitle
+    // a control's label line up; the subtitle hangs below both, across the card, so that a long
+    // one and a wide accessory do not add up to the card's narrowest width. A hidden subtitle
     // leaves its row empty, and an empty grid row takes neither height nor spacing.
     header_->setContentsMargins(0, 0, 0, 0);
     header_->setHorizontalSpacing(8);
@@ -38,7 +39,7 @@ SectionCard::SectionCard(const QString& title, QWidget* parent)
     subtitle_->hide();
     TextStyle::setTextColor(*subtitle_, TextStyle::secondaryText(palette()));
     header_->addWidget(title_, 0, 0, Qt::AlignLeft | Qt::AlignVCenter);
-    header_->addWidget(subtitle_, 1, 0, Qt::AlignLeft | Qt::AlignTop);
+    header_->addWidget(subtitle_, 1, 0, 1, 3, Qt::AlignLeft | Qt::AlignTop);
     layout_->addLayout(header_);
 }
 

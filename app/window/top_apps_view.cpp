@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -31,6 +32,7 @@ QString appSortLabel(AppSort sort) {
     switch (sort) {
     case AppSort::cpu: return QStringLiteral("CPU");
     case AppSort::memory: return QStringLiteral("Memory");
+    case AppSort::gpu: return QStringLiteral("GPU");
     }
     return {};
 }
@@ -66,11 +68,17 @@ std::vector<AppUsage> TopAppsView::rows(std::vector<AppUsage> apps, AppSort sort
     const auto byCpu = [](const AppUsage& a, const AppUsage& b) {
         return a.cpu != b.cpu ? a.cpu > b.cpu : a.memory > b.memory;
     };
+    // -1 is below every share, so an app no driver accounts sorts after an idle one.
+    const auto byGpu = [](const AppUsage& a, const AppUsage& b) {
+        const double left = a.gpu.value_or(-1);
+        const double right = b.gpu.value_or(-1);
+        return left != right ? left > right : a.memory > b.memory;
+    };
     const auto byMemory = [](const AppUsage& a, const AppUsage& b) { return a.memory > b.memory; };
-    if (sort == AppSort::cpu) {
-        std::stable_sort(apps.begin(), apps.end(), byCpu);
-    } else {
-        std::stable_sort(apps.begin(), apps.end(), byMemory);
+    switch (sort) {
+    case AppSort::cpu: std::stable_sort(apps.begin(), apps.end(), byCpu); break;
+    case AppSort::memory: std::stable_sort(apps.begin(), apps.end(), byMemory); break;
+    case AppSort::gpu: std::stable_sort(apps.begin(), apps.end(), byGpu); break;
     }
     apps.resize(std::min(apps.size(), static_cast<std::size_t>(std::max(limit, 0))));
     return apps;
@@ -89,7 +97,8 @@ QWidget* TopAppsView::buildSortControl(AppSort initialSort) {
     layout->setSpacing(0);
     sortButtons_ = new QButtonGroup(control);
     sortButtons_->setExclusive(true);
-    for (const AppSort sort : {AppSort::cpu, AppSort::memory}) {
+    // In the order of the columns.
+    for (const AppSort sort : {AppSort::cpu, AppSort::gpu, AppSort::memory}) {
         auto* button = new QToolButton(control);
         button->setText(appSortLabel(sort));
         button->setCheckable(true);
@@ -119,16 +128,18 @@ QWidget* TopAppsView::buildColumnHeader() {
     // The rows' spacing rather than the style's, so each column title ends exactly where its
     // figures end.
     layout->setSpacing(AppRow::spacing);
-    QLabel* cpu = headerLabel(QStringLiteral("CPU"), header);
-    QLabel* memory = headerLabel(QStringLiteral("Memory"), header);
-    cpu->setFixedWidth(AppRow::cpuColumnWidth);
-    cpu->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    memory->setFixedWidth(AppRow::memoryColumnWidth);
-    memory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(headerLabel(QStringLiteral("App"), header), 0, Qt::AlignVCenter);
     layout->addStretch(1);
-    layout->addWidget(cpu, 0, Qt::AlignVCenter);
-    layout->addWidget(memory, 0, Qt::AlignVCenter);
+    const std::pair<QString, int> columns[] = {
+        {QStringLiteral("CPU"), AppRow::cpuColumnWidth},
+        {QStringLiteral("GPU"), AppRow::gpuColumnWidth},
+        {QStringLiteral("Memory"), AppRow::memoryColumnWidth}};
+    for (const auto& [title, width] : columns) {
+        QLabel* label = headerLabel(title, header);
+        label->setFixedWidth(width);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        layout->addWidget(label, 0, Qt::AlignVCenter);
+    }
     return header;
 }
 

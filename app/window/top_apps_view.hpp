@@ -16,14 +16,15 @@ namespace vantric {
 
 class AppRow;
 
-enum class AppSort { cpu, memory };
+// In the order the sort control shows its segments.
+enum class AppSort { cpu, memory, gpu };
 
 // Also the label of the sort control's segment.
 QString appSortLabel(AppSort sort);
 
-// The card of the applications using the most CPU or memory right now, the first limit of them
-// by the chosen key, which a two-segment control switches. Rows keep their widgets by the app's
-// id from one reading to the next, so the list every second moves rows instead of rebuilding
+// The card of the applications using the most CPU, GPU or memory right now, the first limit of
+// them by the chosen key, which a three-segment control switches. Rows keep their widgets by the
+// app's id from one reading to the next, so the list every second moves rows instead of rebuilding
 // them.
 class TopAppsView : public SectionCard {
     Q_OBJECT
@@ -39,8 +40,9 @@ public:
     void setSort(AppSort sort);
     int limit() const { return limit_; }
 
-    // Stable, so rows equal by the key keep their order from the store. By CPU, equal
-    // CPU puts more memory first; by memory there is no second key. The first limit of them.
+    // Stable, so rows equal by the key keep their order from the store. By CPU or GPU, an equal
+    // share puts more memory first, and by GPU an app without a figure comes after every app
+    // with one; by memory there is no second key. The first limit of them.
     static std::vector<AppUsage> rows(std::vector<AppUsage> apps, AppSort sort, int limit);
 
     int rowCount() const { return static_cast<int>(slots_.size()); }

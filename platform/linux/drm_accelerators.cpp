@@ -1,8 +1,14 @@
 #include "platform/linux/drm_accelerators.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <optional>
+#include <string_view>
 #include <system_error>
 
+#include "platform/linux/device_slot.hpp"
+#include "platform/linux/file_text.hpp"
 #include "platform/linux/text_fields.hpp"
 
 namespace vantric {
@@ -14,55 +20,108 @@ std::optional<std::uint64_t> readNumber(ProcFile& file) {
     return text ? parseAttributeNumber(*text) : std::nullopt;
 }
 
+// Drivers whose clients publish engine counters whenever they have a client at all.
+bool publishesEngineCounters(std::string_view driver) {
+    constexpr std::array<std::string_view, 6> drivers{"i915", "xe",      "msm",
+                                                      "v3d",  "panthor", "etnaviv"};
+    return std::find(drivers.begin(), drivers.end(), driver) != drivers.end();
+}
+
+void addMemory(PerformanceStatistics& statistics, const DrmClientMemory& memory) {
+    if (memory.videoTotal > 0 || memory.videoResident > 0) {
+        statistics.emplace("In use video memory", memory.videoResident);
+        statistics.emplace("Alloc video memory", memory.videoTotal);
+    }
+    if (memory.systemTotal > 0 || memory.systemResident > 0) {
+        statistics.emplace("In use system memory", memory.systemResident);
+        statistics.emplace("Alloc system memory", memory.systemTotal);
+    }
+}
+
 }  // namespace
 
 DrmAccelerators::DrmAccelerators(const std::filesystem::path& root,
                                  std::chrono::steady_clock::duration rescan)
     : drmDirectory_(root / "sys/class/drm"), rescan_(rescan) {}
 
-void DrmAccelerators::rescan() {
+void DrmAccelerators::rescanIfDue() {
+    if (!rescan_.due()) {
+        return;
+    }
     cards_.clear();
     for (const auto& card : numberedEntries(drmDirectory_, "card")) {
         const auto device = card / "device";
-        std::error_code error;
-        if (!std::filesystem::exists(device / "gpu_busy_percent", error)) {
+        const std::string uevent = readFileText(device / "uevent").value_or(std::string());
+        const std::string driver(ueventValue(uevent, "DRIVER").value_or(""));
+        if (driver == "nvidia") {
             continue;
         }
+        std::error_code error;
+        const bool busy = std::filesystem::exists(device / "gpu_busy_percent", error);
         cards_.push_back(Card{
-            .powerState = ProcFile(device / "power/runtime_status"),
-            .busy = ProcFile(device / "gpu_busy_percent"),
-            .vramUsed = ProcFile(device / "mem_info_vram_used"),
-            .gttUsed = ProcFile(device / "mem_info_gtt_used"),
+            .device = drmDeviceName(uevent, card.filename().string()),
+            .driver = driver,
+            .hasBusyFile = busy,
+            .powerState = std::make_unique<ProcFile>(device / "power/runtime_status"),
+            .busy = busy ? std::make_unique<ProcFile>(device / "gpu_busy_percent") : nullptr,
+            .vramUsed = busy ? std::make_unique<ProcFile>(device / "mem_info_vram_used") : nullptr,
+            .gttUsed = busy ? std::make_unique<ProcFile>(device / "mem_info_gtt_used") : nullptr,
         });
     }
 }
 
-void DrmAccelerators::append(std::vector<Accelerator>& accelerators) {
-    if (rescan_.due()) {
-        rescan();
-    }
+bool DrmAccelerators::countsClients() {
+    rescanIfDue();
+    return std::any_of(cards_.begin(), cards_.end(),
+                       [](const Card& card) { return !card.hasBusyFile; });
+}
+
+void DrmAccelerators::append(std::vector<Accelerator>& accelerators, const GpuClients* clients) {
+    rescanIfDue();
     for (Card& card : cards_) {
-        const auto powerState = card.powerState.read();
+        const auto powerState = card.powerState->read();
         if (powerState && powerState->starts_with("suspended")) {
             accelerators.push_back(Accelerator{
+                .device = card.device,
+                .ownProcessesOnly = !card.hasBusyFile,
                 .statistics = PerformanceStatistics{{"Device Utilization %", std::uint64_t{0}}}});
             continue;
         }
-        const auto busy = readNumber(card.busy);
-        if (!busy) {
-            accelerators.push_back(Accelerator{});
-            continue;
-        }
-        PerformanceStatistics statistics{{"Device Utilization %", *busy}};
-        const auto vram = readNumber(card.vramUsed);
-        const auto gtt = readNumber(card.gttUsed);
-        if (vram || gtt) {
-            const std::uint64_t inUse = vram.value_or(0) + gtt.value_or(0);
-            statistics.emplace("In use system memory", inUse);
-            statistics.emplace("Alloc system memory", inUse);
-        }
-        accelerators.push_back(Accelerator{.statistics = std::move(statistics)});
+        accelerators.push_back(card.hasBusyFile ? fromBusyFile(card) : fromClients(card, clients));
     }
+}
+
+Accelerator DrmAccelerators::fromBusyFile(Card& card) {
+    const auto busy = readNumber(*card.busy);
+    if (!busy) {
+        return Accelerator{.device = card.device};
+    }
+    PerformanceStatistics statistics{{"Device Utilization %", *busy}};
+    if (const auto vram = readNumber(*card.vramUsed)) {
+        statistics.emplace("In use video memory", *vram);
+        statistics.emplace("Alloc video memory", *vram);
+    }
+    if (const auto gtt = readNumber(*card.gttUsed)) {
+        statistics.emplace("In use system memory", *gtt);
+        statistics.emplace("Alloc system memory", *gtt);
+    }
+    return Accelerator{.device = card.device, .statistics = std::move(statistics)};
+}
+
+Accelerator DrmAccelerators::fromClients(const Card& card, const GpuClients* clients) {
+    Accelerator accelerator{.device = card.device, .ownProcessesOnly = true};
+    const bool counted = clients != nullptr && (publishesEngineCounters(card.driver) ||
+                                                clients->countedDevices.contains(card.device));
+    if (!counted) {
+        return accelerator;
+    }
+    const auto found = clients->drm.devices.find(card.device);
+    const DrmDeviceUsage usage =
+        found != clients->drm.devices.end() ? found->second : DrmDeviceUsage{};
+    PerformanceStatistics statistics{{"Device Utilization %", usage.busy.value_or(0) * 100.0}};
+    addMemory(statistics, usage.memory);
+    accelerator.statistics = std::move(statistics);
+    return accelerator;
 }
 
 }  // namespace vantric

@@ -2,24 +2,35 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/host.hpp"
 #include "platform/linux/device_directory.hpp"
+#include "platform/linux/gpu_clients.hpp"
 #include "platform/linux/proc_file.hpp"
 
 namespace vantric {
 
-// Graphics cards whose DRM driver publishes a busy percentage (amdgpu):
-// root/sys/class/drm/cardN/device/gpu_busy_percent, with the card's memory in
-// mem_info_vram_used (its own memory) and mem_info_gtt_used (system memory mapped for it).
+// The DRM cards of root/sys/class/drm, except those of NVIDIA's own driver (NVML reads them).
+// Each is named by drmDeviceName. Its load comes from one of two sources:
 //
-// Each card publishes
-//   "Device Utilization %"  gpu_busy_percent
-//   "In use system memory"  VRAM used + GTT used: all memory the card's driver has in use
-//   "Alloc system memory"   the same: amdgpu reports no allocation apart from use
-// and no renderer or tiler figure, which the driver does not have. A card whose busy file cannot
-// be read has no statistics for that reading.
+// A busy file (amdgpu): device/gpu_busy_percent, with the card's memory in mem_info_vram_used
+// (its own memory) and mem_info_gtt_used (system memory mapped for it):
+//   "Device Utilization %"                          gpu_busy_percent
+//   "In use video memory" / "Alloc video memory"    VRAM used (amdgpu reports no allocation
+//                                                   apart from use)
+//   "In use system memory" / "Alloc system memory"  GTT used
+// A card whose busy file cannot be read has no statistics for that reading.
+//
+// Its clients (every other driver that publishes client counters: i915, xe, msm, v3d, panfrost
+// with profiling on, ...): the busiest engine's share over the last pass of the process table,
+// from the clients of this user's processes (GpuClients; ownProcessesOnly is set), with their
+// buffers as memory: resident buffers as in use, all buffers as allocated, split into video and
+// system memory by region. A card the clients have shown no engine counters for (nouveau, which
+// publishes none, simpledrm, panfrost with profiling off) has no statistics, unless its driver is
+// one known to publish them: then, with no client of this user's in sight, it reads 0 %.
 //
 // Reading the busy or memory files resumes a card that runtime power management has put to sleep
 // (the discrete card of a hybrid laptop), and a monitor that reads it every second would keep it
@@ -31,17 +42,26 @@ class DrmAccelerators {
 public:
     DrmAccelerators(const std::filesystem::path& root, std::chrono::steady_clock::duration rescan);
 
-    void append(std::vector<Accelerator>& accelerators);
+    // clients: the last pass's client figures; null where no pass runs.
+    void append(std::vector<Accelerator>& accelerators, const GpuClients* clients);
+
+    // Whether a card without a busy file is in the list: its load can only come from clients.
+    bool countsClients();
 
 private:
     struct Card {
-        ProcFile powerState;
-        ProcFile busy;
-        ProcFile vramUsed;
-        ProcFile gttUsed;
+        std::string device;
+        std::string driver;
+        bool hasBusyFile = false;
+        std::unique_ptr<ProcFile> powerState;
+        std::unique_ptr<ProcFile> busy;
+        std::unique_ptr<ProcFile> vramUsed;
+        std::unique_ptr<ProcFile> gttUsed;
     };
 
-    void rescan();
+    void rescanIfDue();
+    Accelerator fromBusyFile(Card& card);
+    static Accelerator fromClients(const Card& card, const GpuClients* clients);
 
     std::filesystem::path drmDirectory_;
     RescanSchedule rescan_;

@@ -40,16 +40,6 @@ std::optional<std::uint16_t> readPciId(const std::filesystem::path& path) {
 
 GraphicsCardNames::GraphicsCardNames(std::filesystem::path root) : root_(std::move(root)) {}
 
-std::optional<std::filesystem::path> GraphicsCardNames::firstBusyCard() const {
-    for (const auto& card : numberedEntries(root_ / "sys/class/drm", "card")) {
-        std::error_code error;
-        if (std::filesystem::exists(card / "device/gpu_busy_percent", error)) {
-            return card;
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<std::filesystem::path> GraphicsCardNames::bootDisplayCard() const {
     const auto cards = numberedEntries(root_ / "sys/class/drm", "card");
     for (const auto& card : cards) {

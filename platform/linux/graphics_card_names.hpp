@@ -17,9 +17,6 @@ class GraphicsCardNames {
 public:
     explicit GraphicsCardNames(std::filesystem::path root);
 
-    // The first card that publishes a busy percentage: the first DRM accelerator of LinuxHost.
-    std::optional<std::filesystem::path> firstBusyCard() const;
-
     // The card the firmware showed the boot screen on (device/boot_vga reads 1), else the first
     // card; nothing when there is no card.
     std::optional<std::filesystem::path> bootDisplayCard() const;

@@ -26,8 +26,10 @@ LinuxHost::LinuxHost(const std::filesystem::path& root, const Options& options)
       pressure_(root / "proc/pressure/memory"),
       pageSize_(options.pageSize),
       zram_(root, options.deviceRescan),
-      nvml_(options.nvmlLibrary),
-      drm_(root, options.deviceRescan) {}
+      root_(root),
+      nvml_(options.nvmlLibrary, root),
+      drm_(root, options.deviceRescan),
+      sharedClients_(options.gpuClients) {}
 
 std::vector<ProcessorTicks> LinuxHost::processorTicks() {
     const auto text = stat_.read();
@@ -67,8 +69,21 @@ MemoryCounters LinuxHost::memoryCounters() {
 
 std::vector<Accelerator> LinuxHost::accelerators() {
     std::vector<Accelerator> found;
-    nvml_.append(found);
-    drm_.append(found);
+    nvml_.append(found, sharedClients_.get());
+    if (sharedClients_) {
+        drm_.append(found, sharedClients_.get());
+        return found;
+    }
+    if (!ownTable_ && drm_.countsClients()) {
+        ownClients_ = std::make_shared<GpuClients>();
+        // Used a few times a minute: its files are opened afresh each time rather than kept.
+        ownTable_ = std::make_unique<LinuxProcessTable>(
+            root_, LinuxProcessTable::Options{.keptOpenLimit = 0, .gpuClients = ownClients_});
+    }
+    if (ownTable_) {
+        ownTable_->countProcesses();
+    }
+    drm_.append(found, ownClients_.get());
     return found;
 }
 

@@ -3,12 +3,15 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/host.hpp"
 #include "platform/linux/drm_accelerators.hpp"
+#include "platform/linux/gpu_clients.hpp"
+#include "platform/linux/linux_process_table.hpp"
 #include "platform/linux/nvml_accelerators.hpp"
 #include "platform/linux/proc_file.hpp"
 #include "platform/linux/zram.hpp"
@@ -78,8 +81,13 @@ namespace vantric {
 // machine whose memory is all cache that refaults as fast as it is dropped. Either that cannot be
 // read gives no level of its own.
 //
-// Accelerators: every NVIDIA device (NvmlAccelerators), then every DRM card that publishes a busy
-// percentage (DrmAccelerators), in card order.
+// Accelerators: every NVIDIA device (NvmlAccelerators), then every other DRM card
+// (DrmAccelerators), in card order. A card whose load is counted from its clients needs the
+// process table's pass: with gpuClients the host reads what the store's process table found in
+// its pass (the sampler runs the process pass before it asks for the accelerators); without, and
+// only where such a card exists, the host runs a pass of its own process table when it is asked,
+// so that the widgets, which sample no processes, still see such a card's load between two
+// readings.
 //
 // Not thread-safe: owned by one sampler, on its thread.
 class LinuxHost final : public Host {
@@ -93,6 +101,9 @@ public:
         std::chrono::steady_clock::duration deviceRescan = std::chrono::seconds(60);
         // Bytes per page of zoneinfo's counts: the machine's own, or the captured tree's.
         std::uint64_t pageSize = systemPageSize();
+        // The GPU figures of the store's process table, which also takes NVML's per-process
+        // figures from here.
+        std::shared_ptr<GpuClients> gpuClients{};
     };
 
     explicit LinuxHost(const std::filesystem::path& root = "/");
@@ -110,8 +121,13 @@ private:
     std::uint64_t pageSize_;
     ZramDevices zram_;
     std::optional<std::uint64_t> lastSwapTotal_;
+    std::filesystem::path root_;
     NvmlAccelerators nvml_;
     DrmAccelerators drm_;
+    std::shared_ptr<GpuClients> sharedClients_;
+    // Without shared figures: a process table of the host's own, made once a card needs it.
+    std::shared_ptr<GpuClients> ownClients_;
+    std::unique_ptr<LinuxProcessTable> ownTable_;
 };
 
 }  // namespace vantric

@@ -7,6 +7,8 @@
 #include "platform/linux/boot_time.hpp"
 #include "platform/linux/cpu_list.hpp"
 #include "platform/linux/cpuinfo.hpp"
+#include "platform/linux/device_directory.hpp"
+#include "platform/linux/device_slot.hpp"
 #include "platform/linux/file_text.hpp"
 #include "platform/linux/meminfo.hpp"
 #include "platform/linux/memory_blocks.hpp"
@@ -91,17 +93,26 @@ std::uint64_t LinuxMachineFacts::physicalMemory() {
     return text ? parseMeminfo(*text).memTotal.value_or(0) * 1024 : 0;
 }
 
-std::optional<AcceleratorModel> LinuxMachineFacts::firstAccelerator() {
-    const NvmlAccelerators nvml(options_.nvmlLibrary);
-    if (nvml.deviceCount() > 0) {
-        const auto name = nvml.deviceName(0);
-        return AcceleratorModel{.model = name ? std::optional(validUtf8(*name)) : std::nullopt,
-                                .coreCount = nvml.deviceCoreCount(0)};
+std::vector<AcceleratorModel> LinuxMachineFacts::accelerators() {
+    std::vector<AcceleratorModel> models;
+    const NvmlAccelerators nvml(options_.nvmlLibrary, root_);
+    for (std::size_t index = 0; index < nvml.deviceCount(); ++index) {
+        const auto name = nvml.deviceName(index);
+        models.push_back(
+            AcceleratorModel{.device = nvml.deviceSlot(index),
+                             .model = name ? std::optional(validUtf8(*name)) : std::nullopt,
+                             .coreCount = nvml.deviceCoreCount(index)});
     }
-    if (const auto card = cards_.firstBusyCard()) {
-        return AcceleratorModel{.model = cards_.name(*card)};
+    // The cards LinuxHost lists after NVML's devices, named the way it names them.
+    for (const auto& card : numberedEntries(root_ / "sys/class/drm", "card")) {
+        const std::string uevent = readFileText(card / "device/uevent").value_or(std::string());
+        if (ueventValue(uevent, "DRIVER") == "nvidia") {
+            continue;
+        }
+        models.push_back(AcceleratorModel{.device = drmDeviceName(uevent, card.filename().string()),
+                                          .model = cards_.name(card)});
     }
-    return std::nullopt;
+    return models;
 }
 
 std::optional<std::string> LinuxMachineFacts::defaultGraphicsDeviceName() {

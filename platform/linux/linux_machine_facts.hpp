@@ -26,9 +26,9 @@ namespace vantric {
 // |                        | /sys/devices/system/memory (see readOnlineMemory), as lsmem
 // |                        | counts them; else MemTotal of /proc/meminfo, the RAM the kernel
 // |                        | manages, a little less (firmware reservations, the kernel image)
-// | first accelerator      | in LinuxHost's order: the first NVML device (its name and core
-// |                        | count), else the first DRM card with a busy percentage (named
-// |                        | from pci.ids, no core count)
+// | accelerators           | in LinuxHost's order and under its device names: each NVML
+// |                        | device (its name and core count), then each DRM card not driven
+// |                        | by nvidia (named from pci.ids, no core count)
 // | default graphics device| the card the firmware booted with (device/boot_vga), else the
 // |                        | first card, named from pci.ids
 // | operating system       | PRETTY_NAME of /etc/os-release, or of /usr/lib/os-release where
@@ -37,7 +37,7 @@ namespace vantric {
 // | boot time              | btime of /proc/stat, in whole seconds
 //
 // Every text is valid UTF-8 (see validUtf8). Each fact is read when asked for; NVML is started
-// for the accelerator and closed again before it returns.
+// for the accelerators and closed again before it returns.
 // Used once, on the main thread, when the metrics store is created.
 class LinuxMachineFacts final : public MachineFacts {
 public:
@@ -57,7 +57,7 @@ public:
     std::optional<std::int64_t> logicalProcessorCount() override;
     PerformanceLevelCounts performanceLevels() override;
     std::uint64_t physicalMemory() override;
-    std::optional<AcceleratorModel> firstAccelerator() override;
+    std::vector<AcceleratorModel> accelerators() override;
     std::optional<std::string> defaultGraphicsDeviceName() override;
     std::string operatingSystemName() override;
     std::optional<KernelTime> bootTime() override;

@@ -90,6 +90,11 @@ LinuxProcessTable::LinuxProcessTable(const std::filesystem::path& root, const Op
     if (pageSize > 0) {
         pageSize_ = static_cast<std::uint64_t>(pageSize);
     }
+    if (options_.gpuClients) {
+        DrmClientScan::Options scan = options_.drmScan;
+        scan.root = root;
+        scan_ = std::make_unique<DrmClientScan>(std::move(scan));
+    }
     openDirectory();
 }
 
@@ -126,6 +131,9 @@ int LinuxProcessTable::countProcesses() {
     }
     rewinddir(directory_);
     ++pass_;
+    if (scan_) {
+        scan_->beginPass();
+    }
     listed_.clear();
     cursor_ = 0;
     if (options_.footprint == FootprintSource::statmAndStatusSwap) {
@@ -180,6 +188,10 @@ int LinuxProcessTable::countProcesses() {
                                  .systemTicks = stat->systemTicks,
                                  .startTicks = stat->startTicks,
                                  .name = std::string(stat->name)});
+        if (scan_) {
+            scan_->visit(dirfd(directory_), *pid, stat->startTicks,
+                         stat->userTicks + stat->systemTicks);
+        }
     }
     for (auto entry = files_.begin(); entry != files_.end();) {
         if (entry->second.pass == pass_) {
@@ -188,6 +200,9 @@ int LinuxProcessTable::countProcesses() {
             closeFiles(entry->second);
             entry = files_.erase(entry);
         }
+    }
+    if (scan_) {
+        scan_->endPass(dirfd(directory_), *options_.gpuClients);
     }
     return static_cast<int>(std::min<std::size_t>(listed_.size(), INT_MAX));
 }
@@ -213,11 +228,13 @@ std::optional<ProcessUsage> LinuxProcessTable::usage(std::int32_t pid) {
     if (!footprintBytes) {
         return std::nullopt;
     }
-    return ProcessUsage{.userTime = process->userTicks,
-                        .systemTime = process->systemTicks,
-                        .physicalFootprint = *footprintBytes,
-                        .startTime = process->startTicks,
-                        .shortName = process->name};
+    return ProcessUsage{
+        .userTime = process->userTicks,
+        .systemTime = process->systemTicks,
+        .physicalFootprint = *footprintBytes,
+        .startTime = process->startTicks,
+        .shortName = process->name,
+        .gpu = options_.gpuClients ? options_.gpuClients->process(pid) : std::nullopt};
 }
 
 std::optional<std::uint64_t> LinuxProcessTable::footprint(std::int32_t pid, OpenFiles& files) {

@@ -3,11 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/linux/drm_client_scan.hpp"
+#include "platform/linux/gpu_clients.hpp"
 #include "platform/linux/proc_file.hpp"
 #include "platform/process_table.hpp"
 
@@ -47,6 +50,9 @@ namespace vantric {
 // Path: the target of /proc/PID/exe, without the " (deleted)" the kernel appends once the file
 // has been replaced (a package upgrade), so the process keeps its application. Another user's
 // process has no readable link, and a kernel thread none at all: both give an empty path.
+// GPU: with gpuClients, each pass also finds the DRM clients of the user's processes and reads
+// their counters (DrmClientScan, which says what it costs and what it cannot see), and the usage
+// of a process carries its figures from those and from NVML.
 // Short name: comm, as the stat line of the same pass carries it, so it costs no read of its own.
 // The kernel cuts comm at 15 bytes; a name of that length is completed from the executable's file
 // name, else from argv[0] (/proc/PID/cmdline), when either continues it (see uncutName). The usage
@@ -72,6 +78,11 @@ public:
         // Most descriptors kept open at once. Without one, the table raises the open-file limit
         // and keeps open what it allows after a reserve for the rest of the program.
         std::optional<std::size_t> keptOpenLimit{};
+        // Where the GPU figures go; no descriptor is looked at without it. Shared with the host
+        // that reports the devices.
+        std::shared_ptr<GpuClients> gpuClients{};
+        // How the descriptors are found; its root is the table's own.
+        DrmClientScan::Options drmScan{};
     };
 
     explicit LinuxProcessTable(const std::filesystem::path& root = "/");
@@ -90,6 +101,9 @@ public:
 
     // Descriptors kept open now.
     std::size_t keptOpen() const { return keptOpen_; }
+
+    // The scan of DRM descriptors; null without gpuClients.
+    const DrmClientScan* drmScan() const { return scan_.get(); }
 
 private:
     // The descriptors of one identifier; -1 where a file is not open.
@@ -132,6 +146,7 @@ private:
     ProcFile swaps_;
     bool nothingSwapped_ = false;  // as /proc/swaps said at the start of this pass
     std::uint64_t pageSize_ = 4096;
+    std::unique_ptr<DrmClientScan> scan_;
 };
 
 }  // namespace vantric

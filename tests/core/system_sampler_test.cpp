@@ -118,25 +118,40 @@ Accelerator with(PerformanceStatistics statistics) {
     return {.statistics = std::move(statistics)};
 }
 
-Accelerator typical(double utilization, std::uint64_t memory) {
-    return with({{"Device Utilization %", utilization},
-                 {"Renderer Utilization %", utilization / 2},
-                 {"Tiler Utilization %", std::int64_t{5}},
-                 {"In use system memory", memory},
-                 {"Alloc system memory", memory * 2}});
+Accelerator typical(const char* device, double utilization, std::uint64_t memory) {
+    return {.device = device,
+            .ownProcessesOnly = true,
+            .statistics = PerformanceStatistics{{"Device Utilization %", utilization},
+                                                {"Renderer Utilization %", utilization / 2},
+                                                {"Tiler Utilization %", std::int64_t{5}},
+                                                {"In use system memory", memory},
+                                                {"Alloc system memory", memory * 2}}};
+}
+
+GPUSnapshot typicalReading(const char* device, double utilization, std::uint64_t memory) {
+    return {.available = true,
+            .utilization = utilization / 100,
+            .renderer = utilization / 200,
+            .tiler = 0.05,
+            .memoryInUse = memory,
+            .memoryAllocated = memory * 2,
+            .memoryKind = GpuMemoryKind::system,
+            .device = device,
+            .ownProcessesOnly = true};
 }
 
 TEST(GPUSampling, PicksTheBusiestAcceleratorWithAllItsValues) {
+    constexpr auto most = std::numeric_limits<std::uint64_t>::max();
     const std::tuple<const char*, std::vector<Accelerator>, GPUSnapshot> cases[] = {
         {"busierSecondWins",
-         {typical(30, 100), typical(50, 200)},
-         {true, 0.5, 0.25, 0.05, 200, 400}},
+         {typical("0000:03:00.0", 30, 100), typical("0000:0a:00.0", 50, 200)},
+         typicalReading("0000:0a:00.0", 50, 200)},
         {"tieKeepsTheFirst",
-         {typical(40, 100), typical(40, 200)},
-         {true, 0.4, 0.2, 0.05, 100, 200}},
+         {typical("card0", 40, 100), typical("card1", 40, 200)},
+         typicalReading("card0", 40, 100)},
         {"withoutStatisticsIsSkipped",
-         {Accelerator{}, typical(10, 1)},
-         {true, 0.1, 0.05, 0.05, 1, 2}},
+         {Accelerator{.device = "card0"}, typical("card1", 10, 1)},
+         typicalReading("card1", 10, 1)},
         {"noStatisticsIsUnavailable", {Accelerator{}, Accelerator{}}, {}},
         {"overOneHundredIsOne",
          {with({{"Device Utilization %", std::uint64_t{142}}})},
@@ -146,11 +161,32 @@ TEST(GPUSampling, PicksTheBusiestAcceleratorWithAllItsValues) {
                 {"Tiler Utilization %", std::string("busy")},
                 {"Renderer Utilization %", std::nan("")},
                 {"In use system memory", std::string("1 GB")}})},
-         {.available = true, .renderer = 0, .tiler = 0}},
+         {.available = true, .renderer = 0, .tiler = 0, .memoryKind = GpuMemoryKind::system}},
         {"missingKeysAreZeroAndNoPipelineFigures", {with({})}, {.available = true}},
         {"memoryOfOtherSignsAndFractions",
          {with({{"In use system memory", std::int64_t{-1}}, {"Alloc system memory", 1e30}})},
-         {.available = true, .memoryAllocated = std::numeric_limits<std::uint64_t>::max()}},
+         {.available = true, .memoryAllocated = most, .memoryKind = GpuMemoryKind::system}},
+        {"videoMemoryAlone",
+         {with({{"In use video memory", std::uint64_t{300}}, {"Alloc video memory", 400.0}})},
+         {.available = true,
+          .memoryInUse = 300,
+          .memoryAllocated = 400,
+          .memoryKind = GpuMemoryKind::video}},
+        {"oneKeyOfAPairNamesItsMemory",
+         {with({{"Alloc video memory", std::uint64_t{7}}})},
+         {.available = true, .memoryAllocated = 7, .memoryKind = GpuMemoryKind::video}},
+        {"videoAndSystemMemorySum",
+         {with({{"In use video memory", std::uint64_t{300}},
+                {"Alloc video memory", std::uint64_t{500}},
+                {"In use system memory", std::uint64_t{20}},
+                {"Alloc system memory", std::uint64_t{40}}})},
+         {.available = true,
+          .memoryInUse = 320,
+          .memoryAllocated = 540,
+          .memoryKind = GpuMemoryKind::both}},
+        {"sumsSaturate",
+         {with({{"In use video memory", most}, {"In use system memory", std::uint64_t{2}}})},
+         {.available = true, .memoryInUse = most, .memoryKind = GpuMemoryKind::both}},
     };
     for (const auto& [name, accelerators, expected] : cases) {
         auto host = std::make_shared<FakeHost::State>();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <utility>
+#include <vector>
 
 #include "platform/machine_facts.hpp"
 
@@ -16,7 +17,7 @@ public:
         std::optional<std::int64_t> processors{};
         PerformanceLevelCounts levels{};
         std::uint64_t memory = 0;
-        std::optional<AcceleratorModel> accelerator{};
+        std::vector<AcceleratorModel> accelerators{};
         std::optional<std::string> defaultDevice{};
         std::string operatingSystem = "Linux 6.8.0";
         std::optional<KernelTime> booted{};
@@ -29,7 +30,7 @@ public:
     std::optional<std::int64_t> logicalProcessorCount() override { return answers_.processors; }
     PerformanceLevelCounts performanceLevels() override { return answers_.levels; }
     std::uint64_t physicalMemory() override { return answers_.memory; }
-    std::optional<AcceleratorModel> firstAccelerator() override { return answers_.accelerator; }
+    std::vector<AcceleratorModel> accelerators() override { return answers_.accelerators; }
     std::optional<std::string> defaultGraphicsDeviceName() override {
         return answers_.defaultDevice;
     }

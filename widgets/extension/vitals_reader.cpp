@@ -62,9 +62,11 @@ VitalsEntry VitalsReader::read() {
 
 VitalsEntry VitalsReader::measure() {
     SystemSampler& sampler = *parts_.sampler;
-    // A fresh baseline, so that the processor figures cover the pause below and not the time
-    // since the last measurement, which may be minutes.
+    // Fresh baselines, so that the processor figures, and the load of a card counted from its
+    // clients, cover the pause below and not the time since the last measurement, which may be
+    // minutes.
     sampler.sampleCPU();
+    sampler.sampleGPU();
     parts_.pause();
     const CPUSnapshot cpu = sampler.sampleCPU();
     const MemorySnapshot memory = sampler.sampleMemory();

@@ -29,7 +29,9 @@ TEST(ReadingLine, HoldsDateRecordsAndAppsBusiestFirst) {
                                 .bundlePath = "/opt/Big.app",
                                 .cpu = 150.5,
                                 .memory = 2048,
-                                .processCount = 3},
+                                .processCount = 3,
+                                .gpu = 37.5,
+                                .gpuMemory = 1024},
                                {.id = "process:bad\xff", .name = "bad\xff", .cpu = 20}},
                       .processCount = 7,
                       .readableProcessCount = 6},
@@ -50,11 +52,13 @@ TEST(ReadingLine, HoldsDateRecordsAndAppsBusiestFirst) {
     const Json& apps = json.at("apps");
     ASSERT_EQ(apps.size(), 3U);
     EXPECT_EQ(apps[0].dump(), R"({"id":"/opt/Big.app","name":"Big","bundlePath":"/opt/Big.app",)"
-                              R"("icon":null,"cpu":150.5,"memory":2048,"processCount":3})");
-    // A desktop application's row carries its group key and its icon's name, not the file.
-    EXPECT_EQ(apps[2].dump(),
-              R"({"id":"app:org.example.Idle","name":"Idle","bundlePath":null,)"
-              R"("icon":"org.example.Idle","cpu":0.0,"memory":0,"processCount":0})");
+                              R"("icon":null,"cpu":150.5,"memory":2048,"processCount":3,)"
+                              R"("gpu":37.5,"gpuMemory":1024})");
+    // A desktop application's row carries its group key and its icon's name, not the file; GPU
+    // figures no driver gave are null, not 0.
+    EXPECT_EQ(apps[2].dump(), R"({"id":"app:org.example.Idle","name":"Idle","bundlePath":null,)"
+                              R"("icon":"org.example.Idle","cpu":0.0,"memory":0,"processCount":0,)"
+                              R"("gpu":null,"gpuMemory":null})");
     // A name that is not UTF-8 is written, not dropped, and does not end the line.
     EXPECT_EQ(apps[1].at("name"), "bad\xef\xbf\xbd");
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -206,6 +208,34 @@ TEST_F(ProcessSamplerTest, AFailedListingKeepsTheBaselinesAndTheirInterval) {
     const ProcessSample next = pass();
     EXPECT_DOUBLE_EQ(next.apps[0].cpu, 100.0);
     EXPECT_EQ(state_->pathReads, 1);
+}
+
+// An app's GPU share is the sum over the processes that have a figure, and only those: a row
+// without any must read as unknown, not as idle, and one process at 0 % as idle.
+TEST_F(ProcessSamplerTest, SumsTheGpuFiguresOfTheProcessesThatHaveThem) {
+    using Gpu = std::optional<ProcessGpu>;
+    const std::tuple<const char*, std::vector<Gpu>, std::optional<double>,
+                     std::optional<std::uint64_t>>
+        rows[] = {
+            {"sum", {ProcessGpu{12.5, 100}, std::nullopt, ProcessGpu{30, 20}}, 42.5, 120},
+            {"capAtOneHundred", {ProcessGpu{70, 0}, ProcessGpu{45, 0}}, 100, 0},
+            {"noneHasData", {std::nullopt, std::nullopt}, std::nullopt, std::nullopt},
+            {"idleIsZero", {ProcessGpu{0, 4096}}, 0, 4096},
+            {"memoryWithoutAPercent", {ProcessGpu{std::nullopt, 64}}, std::nullopt, 64},
+        };
+    for (const auto& [name, gpus, percent, memory] : rows) {
+        state_ = std::make_shared<FakeProcessTable::State>();
+        sampler_ = makeSampler();
+        std::int32_t pid = 100;
+        for (const Gpu& gpu : gpus) {
+            add(pid, "/usr/bin/game", "game");
+            usage(pid++).gpu = gpu;
+        }
+        const AppUsage game = row(pass(), "process:game");
+        EXPECT_EQ(game.processCount, static_cast<int>(gpus.size())) << name;
+        EXPECT_EQ(game.gpu, percent) << name;
+        EXPECT_EQ(game.gpuMemory, memory) << name;
+    }
 }
 
 TEST(ProcessSamplerOnLinux, GroupsAFixtureMachineIntoApplications) {

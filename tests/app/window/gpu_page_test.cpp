@@ -1,5 +1,9 @@
 #include "app/window/gpu_page.hpp"
 
+#include <optional>
+#include <tuple>
+#include <vector>
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -20,7 +24,11 @@ using testing::rendered;
 
 struct GPUPageTest : ::testing::Test {
     void open(std::optional<std::int64_t> gpuCores) {
-        machine.info = SystemInfo{.gpuName = "Radeon RX 7600", .gpuCores = gpuCores};
+        machine.info =
+            SystemInfo{.gpuName = "Radeon RX 7600",
+                       .gpuCores = gpuCores,
+                       .gpus = {{.device = "card0", .name = "Radeon RX 7600", .cores = gpuCores},
+                                {.device = "card1", .name = "Arc A770"}}};
         machine.queueProcessorLoad(0.1, 0.1);
         store = machine.makeStore();
         store->start();
@@ -94,6 +102,51 @@ TEST_F(GPUPageTest, ADriverWithoutPipelineFiguresShowsDashesNotAnIdleZero) {
     EXPECT_EQ(page->aboutRows().size(), 3U);
     EXPECT_EQ(page->aboutRows().front().second, QStringLiteral("Radeon RX 7600"));
     rendered(*page, QStringLiteral("gpu-page-one-accelerator"));
+}
+
+// The About card describes the device the figures are of, names the memory they count, and says
+// when other users' work is left out of the load.
+TEST_F(GPUPageTest, DescribesTheDeviceReadItsMemoryAndWhoseWorkCounts) {
+    using Labels = std::vector<QString>;
+    const QString note =
+        QStringLiteral("Counts your own apps only; other users' GPU work isn't visible.");
+    const std::tuple<const char*, Accelerator, Labels, std::optional<QString>> rows[] = {
+        {"videoOfTheSecondDevice",
+         {.device = "card1",
+          .statistics = PerformanceStatistics{{"In use video memory", std::uint64_t{1}},
+                                              {"Alloc video memory", std::uint64_t{2}}}},
+         {"Arc A770", "Video memory in use", "Video memory allocated"},
+         std::nullopt},
+        {"bothOfAnUnknownDevice",
+         {.device = "renderD130",
+          .statistics = PerformanceStatistics{{"In use video memory", std::uint64_t{1}},
+                                              {"In use system memory", std::uint64_t{1}}}},
+         {"Radeon RX 7600", "GPU cores", "Memory in use by the GPU", "Memory allocated to the GPU"},
+         std::nullopt},
+        {"noMemoryFigure",
+         {.device = "card1", .statistics = PerformanceStatistics{}},
+         {"Arc A770", "Memory in use by the GPU", "Memory allocated to the GPU"},
+         std::nullopt},
+        {"systemOfTheFirstForOneUser",
+         {.device = "card0",
+          .ownProcessesOnly = true,
+          .statistics = PerformanceStatistics{{"In use system memory", std::uint64_t{1}}}},
+         {"Radeon RX 7600", "GPU cores", "System memory in use by the GPU",
+          "System memory allocated to the GPU"},
+         note},
+    };
+    open(2048);
+    for (const auto& [name, accelerator, labels, shownNote] : rows) {
+        read({accelerator});
+        ASSERT_TRUE(showsStatistics()) << name;
+        Labels shown;
+        for (const auto& [label, value] : page->aboutRows()) {
+            shown.push_back(label == QStringLiteral("Model") ? value : label);
+        }
+        EXPECT_EQ(shown, labels) << name;
+        EXPECT_EQ(page->note(), shownNote) << name;
+    }
+    rendered(*page, QStringLiteral("gpu-page-own-processes"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 
 #include <gtest/gtest.h>
@@ -86,6 +87,27 @@ TEST_F(MainViewTest, ShowsNoBadgeBeforeTheFirstPassAndFiguresInSightAfterIt) {
                 << viewport->width();
             EXPECT_GE((*badge)->width(), (*badge)->sizeHint().width());
         }
+    }
+}
+
+// The top-apps card, with its three sort segments and four columns, is the widest part of the
+// Overview, CPU and Memory pages; at the window's narrowest, no page scrolls sideways.
+TEST_F(MainViewTest, EveryPageFitsTheNarrowestWindowWithoutScrollingSideways) {
+    machine.queueProcessorLoad(0.25, 0.12);
+    machine.processes->listing = {7};
+    machine.processes->processes[7] = {.usage = {.physicalFootprint = 3000ULL << 30,
+                                                 .startTime = 1,
+                                                 .shortName = "compositor",
+                                                 .gpu = ProcessGpu{.percent = 100}},
+                                       .name = "compositor"};
+    open();
+    showAt(*view, view->minimumWidth(), view->minimumHeight());
+    ASSERT_TRUE(runPass(*store));
+    const QScrollBar* sideways = view->findChild<QScrollArea*>()->horizontalScrollBar();
+    for (const Page page : allPages) {
+        view->setPage(page);
+        QApplication::processEvents();
+        EXPECT_EQ(sideways->maximum(), 0) << title(page).toStdString();
     }
 }
 
@@ -168,6 +190,7 @@ TEST_F(MainViewTest, EveryPageShowsTheMachinesTextPlainAndLegibleOnADarkDesktop)
             .path = "/usr/bin/<u>app</u>",
             .name = "<u>app</u>"};
     }
+    machine.processes->processes[7].usage.gpu = ProcessGpu{.percent = 12.5};
     open();
     view->resize(1080, 900);
     view->show();

@@ -20,20 +20,27 @@ SystemInfo machineInfo() {
                       .cores = 8,
                       .memory = 16ULL << 30,
                       .gpuName = "Radeon",
+                      .gpus = {{.device = "card0", .name = "Radeon"},
+                               {.device = "card1", .name = "Arc A770", .cores = 512}},
                       .osVersion = "Debian 12"};
 }
 
 TEST(OverviewSummary, LeavesOutUnknownPartsWithoutDoubledSeparators) {
     const auto now = std::chrono::system_clock::now();
     SystemInfo info = machineInfo();
-    EXPECT_EQ(overviewSummary(info, 412, now, {}),
+    EXPECT_EQ(overviewSummary(info, "card0", 412, now, {}),
               "Ryzen 7  \u00B7  8 cores  \u00B7  16 GB memory  \u00B7  Debian 12  \u00B7  412 "
               "processes");
     info.gpuCores = 10;
     info.bootTime = now - std::chrono::minutes(125);
-    EXPECT_EQ(overviewSummary(info, 3, now, {}),
-              "Ryzen 7  \u00B7  8 cores  \u00B7  16 GB memory  \u00B7  10-core GPU  \u00B7  Debian "
-              "12  \u00B7  Up 2h 5m  \u00B7  3 processes");
+    // The cores of the device the GPU figures are of, else of the first.
+    const std::pair<const char*, const char*> rows[] = {{"", "10"}, {"card1", "512"}};
+    for (const auto& [device, cores] : rows) {
+        EXPECT_EQ(overviewSummary(info, device, 3, now, {}),
+                  "Ryzen 7  \u00B7  8 cores  \u00B7  16 GB memory  \u00B7  " + std::string(cores) +
+                      "-core GPU  \u00B7  Debian 12  \u00B7  Up 2h 5m  \u00B7  3 processes")
+            << device;
+    }
 }
 
 TEST(OverviewPage, ColoursTheCardsByLoadAndPressureAndAClickOpensTheCardsPage) {
@@ -59,6 +66,13 @@ TEST(OverviewPage, ColoursTheCardsByLoadAndPressureAndAClickOpensTheCardsPage) {
     const MetricCard& gpu = page.card(Page::gpu);
     EXPECT_EQ(gpu.value(), QStringLiteral("\u2013"));
     EXPECT_EQ(gpu.details().at(0).value, QStringLiteral("Radeon"));
+    // The model follows the device the figures come from, reading by reading.
+    machine.host->accelerators = {
+        Accelerator{.device = "card1", .statistics = PerformanceStatistics{}}};
+    machine.queueProcessorLoad(0.1, 0.1);
+    ASSERT_TRUE(runPass(*store));
+    EXPECT_EQ(gpu.details().at(0).value, QStringLiteral("Arc A770"));
+    EXPECT_TRUE(page.summaryText().contains(QStringLiteral("512-core GPU")));
 
     EXPECT_EQ(page.cardColumns(), 3);
     // An empty corner of the card, away from its texts and drawings.

@@ -1,4 +1,6 @@
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <QApplication>
@@ -24,8 +26,18 @@ using Ids = std::vector<std::string>;
 
 constexpr std::uint64_t mebibyte = 1ULL << 20;
 
-AppUsage app(const std::string& id, double cpu, std::uint64_t memory, int processCount = 1) {
-    return {.id = id, .name = id, .cpu = cpu, .memory = memory, .processCount = processCount};
+AppUsage app(const std::string& id, double cpu, std::uint64_t memory, int processCount = 1,
+             std::optional<double> gpu = std::nullopt) {
+    return {.id = id,
+            .name = id,
+            .cpu = cpu,
+            .memory = memory,
+            .processCount = processCount,
+            .gpu = gpu};
+}
+
+AppUsage gpuApp(const std::string& id, std::optional<double> gpu, std::uint64_t memory) {
+    return app(id, 0, memory, 1, gpu);
 }
 
 Ids ids(const std::vector<AppUsage>& apps) {
@@ -54,14 +66,34 @@ std::vector<AppUsage> manyApps(int count) {
     return apps;
 }
 
-TEST(TopAppsRowsTest, BreaksCpuTiesByMemoryButMemoryTiesByTheStoreOrder) {
-    EXPECT_EQ(ids(TopAppsView::rows({app("small", 5, 10), app("big", 5, 90), app("busy", 7, 1)},
-                                    AppSort::cpu, 8)),
-              (Ids{"busy", "big", "small"}));
-    // CPU is no second key: "idle" stays before "busy" although it uses less.
-    EXPECT_EQ(ids(TopAppsView::rows({app("idle", 1, 50), app("busy", 90, 50), app("large", 0, 70)},
-                                    AppSort::memory, 8)),
-              (Ids{"large", "idle", "busy"}));
+TEST(TopAppsRowsTest, BreaksShareTiesByMemoryButMemoryTiesByTheStoreOrder) {
+    const std::tuple<const char*, std::vector<AppUsage>, AppSort, Ids> rows[] = {
+        {"cpuTieByMemory",
+         {app("small", 5, 10), app("big", 5, 90), app("busy", 7, 1)},
+         AppSort::cpu,
+         {"busy", "big", "small"}},
+        // CPU is no second key: "idle" stays before "busy" although it uses less.
+        {"memoryTieByStoreOrder",
+         {app("idle", 1, 50), app("busy", 90, 50), app("large", 0, 70)},
+         AppSort::memory,
+         {"large", "idle", "busy"}},
+        {"gpuTieByMemory",
+         {gpuApp("small", 5, 10), gpuApp("big", 5, 90), gpuApp("busy", 7, 1)},
+         AppSort::gpu,
+         {"busy", "big", "small"}},
+        // An app without a figure is not idle but unknown: below an idle one, however large.
+        {"gpuUnknownBelowIdle",
+         {gpuApp("unknown", std::nullopt, 900), gpuApp("idle", 0, 1), gpuApp("busy", 0.5, 1)},
+         AppSort::gpu,
+         {"busy", "idle", "unknown"}},
+        {"gpuUnknownsByMemory",
+         {gpuApp("a", std::nullopt, 1), gpuApp("b", std::nullopt, 5), gpuApp("c", std::nullopt, 1)},
+         AppSort::gpu,
+         {"b", "a", "c"}},
+    };
+    for (const auto& [name, apps, sort, expected] : rows) {
+        EXPECT_EQ(ids(TopAppsView::rows(apps, sort, 8)), expected) << name;
+    }
 }
 
 TEST(TopAppsViewTest, ShowsTheFirstLimitRowsAfterSortingEachAfterADivider) {
@@ -100,25 +132,37 @@ TEST(TopAppsViewTest, CountsReadableProcessesInTheSubtitleAndOnRowsOfSeveral) {
 
 TEST(TopAppsViewTest, SwitchingTheSortSwapsTheBoldColumnAndTheOrder) {
     TopAppsView view(12, AppSort::memory);
-    view.setApps({app("compiler", 180, 400 * mebibyte), app("browser", 20, 3000 * mebibyte)}, 2);
-    EXPECT_EQ(shownIds(view), (Ids{"browser", "compiler"}));
+
+    view.setApps({app("compiler", 180, 400 * mebibyte), app("browser", 20, 3000 * mebibyte),
+                  app("game", 5, 10 * mebibyte, 1, 60)},
+                 3);
+    EXPECT_EQ(shownIds(view), (Ids{"browser", "compiler", "game"}));
     EXPECT_TRUE(view.row(0).memoryBold());
     EXPECT_FALSE(view.row(0).cpuBold());
+    EXPECT_FALSE(view.row(0).gpuBold());
 
-    // The sort control's segments, in the order it shows them: CPU, then memory.
+    // The sort control's segments, in the order of the columns: CPU, GPU, memory; each makes its
+    // own column, and only that, bold.
     const QList<QToolButton*> segments = view.findChildren<QToolButton*>();
-    ASSERT_EQ(segments.size(), 2);
-    EXPECT_TRUE(segments[1]->isChecked());
+    ASSERT_EQ(segments.size(), 3);
+    EXPECT_TRUE(segments[2]->isChecked());
     view.show();
-    QTest::mouseClick(segments[0], Qt::LeftButton);
-    EXPECT_FALSE(segments[1]->isChecked());
-    EXPECT_EQ(shownIds(view), (Ids{"compiler", "browser"}));
-    for (int i = 0; i < view.rowCount(); ++i) {
-        EXPECT_TRUE(view.row(i).cpuBold());
-        EXPECT_FALSE(view.row(i).memoryBold());
+    const std::tuple<int, Ids, bool, bool> clicks[] = {
+        {0, {"compiler", "browser", "game"}, true, false},
+        {1, {"game", "browser", "compiler"}, false, true},
+    };
+    for (const auto& [segment, order, cpuBold, gpuBold] : clicks) {
+        QTest::mouseClick(segments[segment], Qt::LeftButton);
+        EXPECT_FALSE(segments[2]->isChecked()) << segment;
+        EXPECT_EQ(shownIds(view), order) << segment;
+        for (int i = 0; i < view.rowCount(); ++i) {
+            EXPECT_EQ(view.row(i).cpuBold(), cpuBold) << segment;
+            EXPECT_EQ(view.row(i).gpuBold(), gpuBold) << segment;
+            EXPECT_FALSE(view.row(i).memoryBold()) << segment;
+        }
     }
     view.setSort(AppSort::memory);
-    EXPECT_TRUE(segments[1]->isChecked());
+    EXPECT_TRUE(segments[2]->isChecked());
 }
 
 TEST(TopAppsViewTest, KeepsEachAppsRowWidgetWhileItStaysListed) {
@@ -140,8 +184,9 @@ TEST(TopAppsViewTest, KeepsEachAppsRowWidgetWhileItStaysListed) {
 
 TEST(AppRowTest, FormatsItsFiguresInTheLocaleAndElidesALongNameWhichItsTooltipShowsWhole) {
     AppRow row;
-    row.setApp(app("editor", 12.34, 1536 * mebibyte), AppSort::cpu);
+    row.setApp(app("editor", 12.34, 1536 * mebibyte, 1, 45.67), AppSort::cpu);
     EXPECT_EQ(row.cpuText(), QStringLiteral("12.3%"));
+    EXPECT_EQ(row.gpuText(), QStringLiteral("45.7%"));
     EXPECT_EQ(row.memoryText(), QStringLiteral("1.50 GB"));
     const QLocale before;
     QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
@@ -149,6 +194,7 @@ TEST(AppRowTest, FormatsItsFiguresInTheLocaleAndElidesALongNameWhichItsTooltipSh
     QApplication::sendEvent(&row, &change);
     QLocale::setDefault(before);
     EXPECT_EQ(row.cpuText(), QStringLiteral("12,3%"));
+    EXPECT_EQ(row.gpuText(), QStringLiteral("45,7%"));
     EXPECT_EQ(row.memoryText(), QStringLiteral("1,50 GB"));
 
     const std::string name = "<b>" + std::string(200, 'w');
@@ -162,6 +208,10 @@ TEST(AppRowTest, FormatsItsFiguresInTheLocaleAndElidesALongNameWhichItsTooltipSh
     EXPECT_EQ(QTextDocumentFragment::fromHtml(tip).toPlainText(), QString::fromStdString(name));
     row.setApp(app("short", 1, mebibyte), AppSort::cpu);
     EXPECT_EQ(row.nameText(), QStringLiteral("short"));
+    // No figure is a dash, and an idle app a 0.
+    EXPECT_EQ(row.gpuText(), QStringLiteral("\u2013"));
+    row.setApp(app("short", 1, mebibyte, 1, 0), AppSort::cpu);
+    EXPECT_EQ(row.gpuText(), QStringLiteral("0.0%"));
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ protected:
     void (*reset)(int) = control<void (*)(int)>("fakeNvmlReset");
     void (*add)(FakeNvmlDevice) = control<void (*)(FakeNvmlDevice)>("fakeNvmlAddDevice");
     int (*openSessions)() = control<int (*)()>("fakeNvmlOpenSessions");
+    int (*deviceQueries)() = control<int (*)()>("fakeNvmlDeviceQueries");
+    unsigned long long (*lastSeen)() = control<unsigned long long (*)()>("fakeNvmlLastSeen");
 };
 
 }  // namespace vantric::testing

@@ -39,18 +39,23 @@ TEST(LinuxMachineFacts, DescribesEachMachine) {
         {"intel-hybrid-desktop", "x86_64",
          R"j({"chip":"12th Gen Intel(R) Core(TM) i5-12600K","cores":16,"performanceCores":12,)j"
          R"j("efficiencyCores":4,"memory":33326288896,)j"
-         R"j("gpuName":"Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]","gpuCores":null,)j"
+         // Every card, the integrated one first as the host lists them.
+         R"j("gpuName":"AlderLake-S GT1 [UHD Graphics 770]","gpuCores":null,)j"
+         R"j("gpus":[{"device":"0000:00:02.0","name":"AlderLake-S GT1 [UHD Graphics 770]",)j"
+         R"j("cores":null},{"device":"0000:03:00.0",)j"
+         R"j("name":"Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]","cores":null}],)j"
          R"j("osVersion":"Fedora Linux 40 (Workstation Edition)","bootTime":1717404467.0,)j"
          R"j("coreSummary":"16 cores (12P + 4E)"})j"},
         // Little cores against big and prime; a display card without PCI ids has no name.
         {"arm-board-rb5", "aarch64",
          R"j({"chip":"Qualcomm Technologies, Inc. Robotics RB5","cores":8,"performanceCores":4,)j"
          R"j("efficiencyCores":4,"memory":7997607936,"gpuName":"GPU","gpuCores":null,)j"
+         R"j("gpus":[{"device":"/soc@0/display-subsystem@ae00000","name":"GPU","cores":null}],)j"
          R"j("osVersion":"Ubuntu 22.04.4 LTS","bootTime":1711972211.0,)j"
          R"j("coreSummary":"8 cores (4P + 4E)"})j"},
         {"arm64-cloud-vm", "aarch64",
          R"j({"chip":"aarch64","cores":4,"performanceCores":null,"efficiencyCores":null,)j"
-         R"j("memory":8108560384,"gpuName":"GPU","gpuCores":null,)j"
+         R"j("memory":8108560384,"gpuName":"GPU","gpuCores":null,"gpus":[],)j"
          R"j("osVersion":"Amazon Linux 2023.6.20241010","bootTime":1729165930.0,)j"
          R"j("coreSummary":"4 cores"})j"},
     };
@@ -100,21 +105,31 @@ TEST(LinuxMachineFacts, BrandAndSystemNameComeFromTheFirstFileThatHasThem) {
 TEST(LinuxMachineFacts, CardsAreNamedFromWhicheverDatabaseIsFound) {
     TemporaryTree tree;
     copyMachine(tree, "intel-hybrid-desktop");
+    using Models = std::vector<std::pair<std::string, std::optional<std::string>>>;
     const auto names = [&] {
         LinuxMachineFacts facts = factsOf(tree.root());
-        return std::pair(facts.firstAccelerator().value().model, facts.defaultGraphicsDeviceName());
+        Models models;
+        for (AcceleratorModel& model : facts.accelerators()) {
+            models.emplace_back(model.device, model.model);
+        }
+        return std::pair(models, facts.defaultGraphicsDeviceName());
     };
-    using Names = std::pair<std::optional<std::string>, std::optional<std::string>>;
-    // The boot display is the second card, not the first (the integrated one).
-    EXPECT_EQ(names(), Names(navi21, navi21));
+    using Names = std::pair<Models, std::optional<std::string>>;
+    constexpr const char* uhd770 = "AlderLake-S GT1 [UHD Graphics 770]";
+    // Every card, under the device names LinuxHost gives them; the boot display is the second.
+    EXPECT_EQ(names(), Names({{"0000:00:02.0", uhd770}, {"0000:03:00.0", navi21}}, navi21));
     writeFile(tree / "sys/class/drm/card1/device/boot_vga", "0\n");  // none: the first card
-    EXPECT_EQ(names(), Names(navi21, "AlderLake-S GT1 [UHD Graphics 770]"));
+    EXPECT_EQ(names().second, uhd770);
     writeFile(tree / "sys/class/drm/card1/device/device", "0x73ff\n");  // not listed
     writeFile(tree / "usr/share/misc/pci.ids", "8086  Intel\n\t4680  UHD 770\n1002  AMD\n");
-    EXPECT_EQ(names(), Names("AMD", "UHD 770"));
+    EXPECT_EQ(names(), Names({{"0000:00:02.0", "UHD 770"}, {"0000:03:00.0", "AMD"}}, "UHD 770"));
     std::filesystem::remove(tree / "usr/share/misc/pci.ids");
     std::filesystem::remove(tree / "usr/share/hwdata/pci.ids");
-    EXPECT_EQ(names(), Names());
+    EXPECT_EQ(names(), Names({{"0000:00:02.0", std::nullopt}, {"0000:03:00.0", std::nullopt}},
+                             std::nullopt));
+    // NVIDIA's own driver's card is NVML's, and is not listed twice.
+    writeFile(tree / "sys/class/drm/card1/device/uevent", "DRIVER=nvidia\n");
+    EXPECT_EQ(names().first.size(), 1U);
 }
 
 using NvmlMachineFacts = testing::FakeNvmlTest;

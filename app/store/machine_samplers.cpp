@@ -1,4 +1,4 @@
-#include "app/store/machine_process_sampler.hpp"
+#include "app/store/machine_samplers.hpp"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/gpu_clients.hpp"
 #include "platform/linux/linux_app_directory.hpp"
+#include "platform/linux/linux_host.hpp"
 #include "platform/linux/linux_process_table.hpp"
 #include "widgets/views/vitals_widget_kind.hpp"
 
 namespace vantric {
 
-std::unique_ptr<ProcessSampler> makeMachineProcessSampler() {
+MachineSamplers makeMachineSamplers() {
     // Qt knows the desktop's icon theme only with a GUI; the JSON lines, which name icons but
     // draw none, do without.
     const std::string theme = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
@@ -29,10 +31,16 @@ std::unique_ptr<ProcessSampler> makeMachineProcessSampler() {
     if (!unreadable) {
         ownPrograms = {self.string(), (self.parent_path() / "vantric-widget-host").string()};
     }
-    return std::make_unique<ProcessSampler>(
-        std::make_unique<LinuxProcessTable>(),
-        std::make_unique<LinuxAppDirectory>(LinuxAppDirectory::forThisSession(
-            theme, std::string(desktopApplicationId), std::move(ownPrograms))));
+    const auto gpuClients = std::make_shared<GpuClients>();
+    return MachineSamplers{
+        .system = std::make_unique<SystemSampler>(
+            std::make_unique<LinuxHost>("/", LinuxHost::Options{.gpuClients = gpuClients})),
+        .processes = std::make_unique<ProcessSampler>(
+            std::make_unique<LinuxProcessTable>(
+                "/", LinuxProcessTable::Options{.gpuClients = gpuClients}),
+            std::make_unique<LinuxAppDirectory>(LinuxAppDirectory::forThisSession(
+                theme, std::string(desktopApplicationId), std::move(ownPrograms)))),
+    };
 }
 
 }  // namespace vantric

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/drm_fdinfo.hpp"
+#include "platform/process_table.hpp"
+
+namespace vantric {
+
+// What the clients of one device did over the last interval.
+struct DrmDeviceUsage {
+    // The busiest engine class: its busy time over the interval as a fraction of the time its
+    // engines had (0 to 1). Absent when no client has been read twice yet.
+    std::optional<double> busy{};
+    DrmClientMemory memory{};  // summed over the clients
+
+    bool operator==(const DrmDeviceUsage&) const = default;
+};
+
+// One pass's figures: by device name and by process.
+struct DrmUsage {
+    std::map<std::string, DrmDeviceUsage, std::less<>> devices{};
+    std::unordered_map<std::int32_t, ProcessGpu> processes{};
+};
+
+// One client as a pass read it: the device it belongs to, the lowest process identifier that
+// holds it (a client shared by several processes is counted once, for that one), its counters.
+struct DrmClientReading {
+    std::string device{};
+    std::int32_t holder = 0;
+    DrmFdinfo counters{};
+};
+
+// Turns the clients' cumulative counters into shares of an interval.
+//
+// Busy share of an engine class for one client: the busy time it gained over the time the class
+// had, divided by the class's capacity (its number of identical engines). The time is the pass
+// interval for counters in ns, and the gain of drm-total-cycles for counters in GPU cycles, which
+// tick on the GPU's own clock, so the share is exact whatever the CPU did between the passes.
+// The kernel allows a counter to step back (a context's time is folded in late); as it asks, the
+// larger earlier value is kept until the counter passes it, so a step back counts nothing and is
+// not read as a wrap.
+//
+// A device's share is its busiest class's, with the clients of a class summed; a process's is its
+// busiest class over its clients. Both are held to 1. A client seen for the first time has no
+// share yet (its counters are its whole life's), and a client that is gone takes the share of its
+// last interval with it.
+//
+// Not thread-safe; owned by the descriptor scan, on its thread.
+class DrmClientUsage {
+public:
+    // suspendedDevices: devices not read this pass because they sleep; their clients keep their
+    // counters for when the device wakes.
+    DrmUsage measure(const std::vector<DrmClientReading>& clients, std::uint64_t elapsedNs,
+                     const std::set<std::string, std::less<>>& suspendedDevices = {});
+
+private:
+    struct EngineBaseline {
+        std::uint64_t busy = 0;   // ns or cycles, the highest seen
+        std::uint64_t total = 0;  // total cycles, the highest seen
+    };
+    using ClientKey = std::pair<std::string, std::uint64_t>;
+    using Baselines = std::map<std::string, EngineBaseline, std::less<>>;
+
+    std::map<ClientKey, Baselines> clients_;
+};
+
+}  // namespace vantric
