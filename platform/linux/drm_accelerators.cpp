@@ -58,15 +58,16 @@ void DrmAccelerators::rescanIfDue() {
         }
         std::error_code error;
         const bool busy = std::filesystem::exists(device / "gpu_busy_percent", error);
-        cards_.push_back(Card{
-            .device = drmDeviceName(uevent, card.filename().string()),
-            .driver = driver,
-            .hasBusyFile = busy,
-            .powerState = std::make_unique<ProcFile>(device / "power/runtime_status"),
-            .busy = busy ? std::make_unique<ProcFile>(device / "gpu_busy_percent") : nullptr,
-            .vramUsed = busy ? std::make_unique<ProcFile>(device / "mem_info_vram_used") : nullptr,
-            .gttUsed = busy ? std::make_unique<ProcFile>(device / "mem_info_gtt_used") : nullptr,
-        });
+        Card entry{.device = drmDeviceName(uevent, card.filename().string()),
+                   .driver = driver,
+                   .hasBusyFile = busy};
+        entry.powerState = std::make_unique<ProcFile>(device / "power/runtime_status");
+        if (busy) {
+            entry.busy = std::make_unique<ProcFile>(device / "gpu_busy_percent");
+            entry.vramUsed = std::make_unique<ProcFile>(device / "mem_info_vram_used");
+            entry.gttUsed = std::make_unique<ProcFile>(device / "mem_info_gtt_used");
+        }
+        cards_.push_back(std::move(entry));
     }
 }
 

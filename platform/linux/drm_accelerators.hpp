@@ -53,10 +53,10 @@ private:
         std::string device;
         std::string driver;
         bool hasBusyFile = false;
-        std::unique_ptr<ProcFile> powerState;
-        std::unique_ptr<ProcFile> busy;
-        std::unique_ptr<ProcFile> vramUsed;
-        std::unique_ptr<ProcFile> gttUsed;
+        std::unique_ptr<ProcFile> powerState{};
+        std::unique_ptr<ProcFile> busy{};
+        std::unique_ptr<ProcFile> vramUsed{};
+        std::unique_ptr<ProcFile> gttUsed{};
     };
 
     void rescanIfDue();

@@ -32,12 +32,15 @@ std::uint64_t steadyNanoseconds() {
 // "PID", "PID/folder" or "PID/folder/N", relative to /proc, without allocating.
 class ProcPath {
 public:
-    explicit ProcPath(std::int32_t pid) { std::snprintf(text_.data(), text_.size(), "%d", pid); }
+    explicit ProcPath(std::int32_t pid) {
+        static_cast<void>(std::snprintf(text_.data(), text_.size(), "%d", pid));
+    }
     ProcPath(std::int32_t pid, const char* folder) {
-        std::snprintf(text_.data(), text_.size(), "%d/%s", pid, folder);
+        static_cast<void>(std::snprintf(text_.data(), text_.size(), "%d/%s", pid, folder));
     }
     ProcPath(std::int32_t pid, const char* folder, int number) {
-        std::snprintf(text_.data(), text_.size(), "%d/%s/%d", pid, folder, number);
+        static_cast<void>(
+            std::snprintf(text_.data(), text_.size(), "%d/%s/%d", pid, folder, number));
     }
     const char* c_str() const { return text_.data(); }
 

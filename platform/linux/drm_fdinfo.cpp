@@ -39,7 +39,7 @@ std::optional<std::uint64_t> bytes(std::string_view value) {
     } else if (unit == "KiB") {
         scale = 1024;
     } else if (unit == "MiB") {
-        scale = 1024 * 1024;
+        scale = std::uint64_t{1024} * 1024;
     }
     if (scale == 0 || *number > largestKilobytes * 1024 / scale) {
         return std::nullopt;

@@ -357,13 +357,23 @@ protected:
 
 const QSize small{164, 164};
 
+// Whether the host writes text to its error stream within a few seconds. Its lines may reach the
+// pipe after what they announce reaches the display, and in more than one read.
+bool eventuallySays(QProcess& host, const QByteArray& text) {
+    QByteArray said;
+    return eventually([&] {
+        said += host.readAllStandardError();
+        return said.contains(text);
+    });
+}
+
 TEST_F(DesktopDisplay, ShowsEachWidgetBelowWindowsAtItsSavedPlaceAndScale) {
     session_->place(
         {{.kind = VitalsWidgetKind::cpu, .position = {100, 80}, .output = "HEADLESS-2"},
          {.kind = VitalsWidgetKind::memory, .position = {20, 30}, .output = "HEADLESS-1"}});
     const QRect onSecond(QPoint(740, 80), small);
     showWidgets(onSecond);
-    EXPECT_TRUE(host_.readAllStandardError().contains("as layer surfaces on wayland-"));
+    EXPECT_TRUE(eventuallySays(host_, "as layer surfaces on wayland-"));
 
     EXPECT_EQ(differingPixels(session_->grab(onSecond, 1), expectedWidget(small, 1)), 0);
     // Drawn at the output's scale, not enlarged: a picture at scale 2 matches one painted at 2.
@@ -427,10 +437,14 @@ TEST_F(DesktopDisplay, ClickOpensTheLinkAndTheContextMenuRemoves) {
 
     session_->swaymsg({"seat - cursor set 822 162"});
     ASSERT_TRUE(pointer.send("move 1 1") && pointer.click(leftButton));
-    QFile opened(session_->file("home/opened"));
-    ASSERT_TRUE(eventually([&] { return opened.exists(); }));
-    ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
-    EXPECT_EQ(opened.readAll().trimmed(), describeWidget(VitalsWidgetKind::cpu).url.toUtf8());
+    // The opener writes its argument to a file: wait for the whole line, not only the file.
+    QByteArray opened;
+    EXPECT_TRUE(eventually([&] {
+        QFile file(session_->file("home/opened"));
+        opened = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return opened.endsWith('\n');
+    }));
+    EXPECT_EQ(opened.trimmed(), describeWidget(VitalsWidgetKind::cpu).url.toUtf8());
 
     ASSERT_TRUE(pointer.click(rightButton));
     // The menu opens below and right of the pointer, above the widget.
@@ -498,8 +512,7 @@ TEST_F(DesktopDisplay, OutlivesItsCompositorIdlesMeanwhileAndComesBack) {
     EXPECT_EQ(switches(), before);
 
     session_->stopSway();
-    ASSERT_TRUE(eventually(
-        [&] { return host_.readAllStandardError().contains("lost the Wayland compositor"); }));
+    ASSERT_TRUE(eventuallySays(host_, "lost the Wayland compositor"));
     QThread::sleep(1);
     EXPECT_EQ(host_.state(), QProcess::Running);
     QString whyNot;
@@ -643,8 +656,7 @@ TEST(DesktopDisplayFallback, ShowsX11WindowsThroughXWaylandWithoutLayerShell) {
     XClient x(display);
     ASSERT_TRUE(x.connected());
     EXPECT_TRUE(eventually([&] { return x.widgetWindows().size() == 1; }, 10'000));
-    EXPECT_TRUE(host.readAllStandardError().contains("as X11 windows through XWayland on " +
-                                                     display.toLatin1()));
+    EXPECT_TRUE(eventuallySays(host, "as X11 windows through XWayland on " + display.toLatin1()));
     host.kill();
     host.waitForFinished();
     weston.terminate();
@@ -698,7 +710,7 @@ TEST(DesktopDisplayFallback, AsksX11ToKeepWidgetsBelowOnEveryDesktop) {
     const QByteArray desktop = x.property(windows.front(), "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL);
     ASSERT_EQ(desktop.size(), 4);
     EXPECT_EQ(*reinterpret_cast<const std::uint32_t*>(desktop.constData()), 0xFFFFFFFFU);
-    EXPECT_TRUE(host.readAllStandardError().contains("as X11 windows on " + display.toLatin1()));
+    EXPECT_TRUE(eventuallySays(host, "as X11 windows on " + display.toLatin1()));
     host.kill();
     host.waitForFinished();
     server.terminate();

@@ -29,6 +29,7 @@ std::string fdinfo(const std::string& name) {
 
 TEST(DrmFdinfo, ReadsEachDriversCountersAndMemoryOnce) {
     using Engines = std::vector<DrmEngineCounters>;
+    constexpr std::uint64_t kib = 1024;
     struct Row {
         const char* file;
         DrmFdinfo expected;
@@ -43,7 +44,7 @@ TEST(DrmFdinfo, ReadsEachDriversCountersAndMemoryOnce) {
                              {.name = "copy", .busyNs = 0},
                              {.name = "video", .busyNs = 412000000, .capacity = 2},
                              {.name = "video-enhance", .busyNs = 0}},
-          .memory = {.systemResident = 38916 * 1024, .systemTotal = 38916 * 1024}}},
+          .memory = {.systemResident = 38916 * kib, .systemTotal = 38916 * kib}}},
         // Total cycles are no memory region; vram0 is the card's own memory.
         {"xe-3-first",
          {.driver = "xe",
@@ -55,10 +56,10 @@ TEST(DrmFdinfo, ReadsEachDriversCountersAndMemoryOnce) {
                       {.name = "vcs", .cycles = 0, .totalCycles = 7655183225, .capacity = 2},
                       {.name = "vecs", .cycles = 0, .totalCycles = 7655183225, .capacity = 2},
                       {.name = "ccs", .cycles = 0, .totalCycles = 7655183225, .capacity = 4}},
-          .memory = {.videoResident = 24020 * 1024,
-                     .systemResident = 196 * 1024,
-                     .videoTotal = 24020 * 1024,
-                     .systemTotal = 196 * 1024}}},
+          .memory = {.videoResident = 24020 * kib,
+                     .systemResident = 196 * kib,
+                     .videoTotal = 24020 * kib,
+                     .systemTotal = 196 * kib}}},
         // drm-memory-* repeats drm-resident-*: counted once.
         {"amdgpu-118-first",
          {.driver = "amdgpu",
@@ -66,16 +67,16 @@ TEST(DrmFdinfo, ReadsEachDriversCountersAndMemoryOnce) {
           .pciDevice = "0000:0b:00.0",
           .engines =
               Engines{{.name = "gfx", .busyNs = 95143326150}, {.name = "dma", .busyNs = 112000350}},
-          .memory = {.videoResident = 263188 * 1024,
-                     .systemResident = 6324 * 1024,
-                     .videoTotal = 263188 * 1024,
-                     .systemTotal = 6324 * 1024}}},
+          .memory = {.videoResident = 263188 * kib,
+                     .systemResident = 6324 * kib,
+                     .videoTotal = 263188 * kib,
+                     .systemTotal = 6324 * kib}}},
         // Cycles without total cycles (only a maximum clock) cannot be turned into a share.
         {"msm-7-first",
          {.driver = "msm",
           .clientId = 7,
           .engines = Engines{{.name = "gpu", .busyNs = 1734371319, .cycles = 1153645024}},
-          .memory = {.systemResident = 116376 * 1024, .systemTotal = 116376 * 1024}}},
+          .memory = {.systemResident = 116376 * kib, .systemTotal = 116376 * kib}}},
     };
     for (const auto& [file, expected] : rows) {
         EXPECT_EQ(parseDrmFdinfo(fdinfo(file)), expected) << file;
@@ -432,6 +433,20 @@ TEST(DrmClientScan, CountsEachDriversClientsOverTwoReadings) {
     EXPECT_EQ(machine.gpu(4101)->memory, (263188U + 6324U) * 1024);
 }
 
+// The widgets sample no processes: their host runs a pass of its own when a card needs one.
+TEST(DrmClientScan, AHostWithoutTheStoresPassesRunsItsOwn) {
+    ClientTree tree("card0", "DRIVER=i915\nPCI_SLOT_NAME=0000:00:02.0\n");
+    tree.addProcess(2101);
+    tree.hold(2101, 24, fdinfo("i915-41-first"));
+    LinuxHost host(tree.tree().root(), LinuxHost::Options{.nvmlLibrary = ""});
+    host.accelerators();
+    host.accelerators();
+    tree.hold(2101, 24, fdinfo("i915-41-second"));
+    const Accelerator card = host.accelerators().at(0);
+    EXPECT_TRUE(card.ownProcessesOnly);
+    EXPECT_GT(statisticNumber(card, "Device Utilization %"), 0);
+}
+
 // Descriptors are listed when a process is new (from its second pass), ran, or its sweep comes;
 // never for another user's process; and a sleeping device's clients are not read.
 TEST(DrmClientScan, LooksAtDescriptorsOnlyWhenTheyCanHaveChanged) {
@@ -457,6 +472,7 @@ TEST(DrmClientScan, LooksAtDescriptorsOnlyWhenTheyCanHaveChanged) {
     tree.addProcess(2200, 50);
     tree.hold(2200, 3, fdinfo("i915-57-first"));
     std::vector<std::uint64_t> listings;
+    listings.reserve(5);
     for (int pass = 0; pass < 5; ++pass) {
         listings.push_back(passes(1).first);
     }

@@ -2,6 +2,7 @@
 // runs its real dlopen/dlsym path in the tests.
 #include "fake_nvml.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -186,7 +187,7 @@ int nvmlDeviceGetProcessUtilization(void* handle, ProcessSample* samples, unsign
         *count = static_cast<unsigned int>(newer.size());
         return insufficientSize;
     }
-    std::memcpy(samples, newer.data(), newer.size() * sizeof(ProcessSample));
+    std::copy(newer.begin(), newer.end(), samples);
     *count = static_cast<unsigned int>(newer.size());
     return success;
 }
