@@ -105,10 +105,11 @@ void fuzzGpuClient(std::string_view text) {
         fuzzCheck(engine.busyNs || (engine.cycles && engine.totalCycles),
                   "an engine has counters a share can be made of");
     }
-    constexpr std::uint64_t largestRegion = largestKilobytes * 1024;
-    fuzzCheck(client->memory.videoResident <= largestRegion * 64 &&
-                  client->memory.systemResident <= largestRegion * 64,
-              "a client's memory is far from wrapping");
+    fuzzCheck(client->memory.videoResident <= largestBufferBytes &&
+                  client->memory.systemResident <= largestBufferBytes &&
+                  client->memory.videoTotal <= largestBufferBytes &&
+                  client->memory.systemTotal <= largestBufferBytes,
+              "a client's memory is held below wrapping");
     // The same client read twice, the second time with every counter doubled: shares stay within
     // the whole whatever the counters say.
     DrmClientUsage usage;

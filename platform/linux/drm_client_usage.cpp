@@ -24,10 +24,10 @@ double busiest(const EngineShares& shares) {
 }
 
 void add(DrmClientMemory& sum, const DrmClientMemory& memory) {
-    sum.videoResident += memory.videoResident;
-    sum.systemResident += memory.systemResident;
-    sum.videoTotal += memory.videoTotal;
-    sum.systemTotal += memory.systemTotal;
+    sum.videoResident = cappedSum(sum.videoResident, memory.videoResident);
+    sum.systemResident = cappedSum(sum.systemResident, memory.systemResident);
+    sum.videoTotal = cappedSum(sum.videoTotal, memory.videoTotal);
+    sum.systemTotal = cappedSum(sum.systemTotal, memory.systemTotal);
 }
 
 }  // namespace
@@ -50,8 +50,9 @@ DrmUsage DrmClientUsage::measure(const std::vector<DrmClientReading>& clients,
         DrmDeviceUsage& device = usage.devices[client.device];
         add(device.memory, client.counters.memory);
         ProcessGpu& process = usage.processes[client.holder];
-        process.memory +=
-            client.counters.memory.videoResident + client.counters.memory.systemResident;
+        process.memory = cappedSum(
+            process.memory,
+            cappedSum(client.counters.memory.videoResident, client.counters.memory.systemResident));
 
         for (const DrmEngineCounters& engine : client.counters.engines) {
             EngineBaseline& baseline = baselines[engine.name];

@@ -41,7 +41,7 @@ std::optional<std::uint64_t> bytes(std::string_view value) {
     } else if (unit == "MiB") {
         scale = std::uint64_t{1024} * 1024;
     }
-    if (scale == 0 || *number > largestKilobytes * 1024 / scale) {
+    if (scale == 0 || *number > largestBufferBytes / scale) {
         return std::nullopt;
     }
     return *number * scale;
@@ -139,8 +139,10 @@ std::optional<DrmFdinfo> parseDrmFdinfo(std::string_view text) {
         const std::uint64_t total = region.total.value_or(0);
         const std::uint64_t resident = region.resident.value_or(region.oldResident.value_or(total));
         const bool video = isVideoRegion(region.name);
-        (video ? info.memory.videoResident : info.memory.systemResident) += resident;
-        (video ? info.memory.videoTotal : info.memory.systemTotal) += total;
+        std::uint64_t& residentSum = video ? info.memory.videoResident : info.memory.systemResident;
+        std::uint64_t& totalSum = video ? info.memory.videoTotal : info.memory.systemTotal;
+        residentSum = cappedSum(residentSum, resident);
+        totalSum = cappedSum(totalSum, total);
     }
     return info;
 }

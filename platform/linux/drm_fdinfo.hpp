@@ -19,6 +19,14 @@ struct DrmEngineCounters {
     bool operator==(const DrmEngineCounters&) const = default;
 };
 
+// The most bytes of buffers counted: 1 EiB, far beyond any device. A sum of garbage amounts
+// stays there rather than wrap.
+inline constexpr std::uint64_t largestBufferBytes = std::uint64_t{1} << 60;
+
+inline std::uint64_t cappedSum(std::uint64_t a, std::uint64_t b) {
+    return a >= largestBufferBytes || b >= largestBufferBytes - a ? largestBufferBytes : a + b;
+}
+
 // Buffers of a client, in bytes, split by where they live: video memory is the device's own
 // (regions named vram* by amdgpu and xe, local* by i915), system memory everything else.
 struct DrmClientMemory {

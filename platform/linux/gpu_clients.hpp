@@ -36,7 +36,7 @@ struct GpuClients {
             if (found->second.percent) {
                 sum.percent = std::max(sum.percent.value_or(0), *found->second.percent);
             }
-            sum.memory += found->second.memory;
+            sum.memory = cappedSum(sum.memory, found->second.memory);
         }
         return merged;
     }

@@ -258,7 +258,9 @@ void NvmlAccelerators::addProcesses(Device& device,
             figures.percent = 0;
             // A process on both lists is one process, and its memory is the same on both.
             if (process.usedGpuMemory != nvmlValueNotAvailable) {
-                figures.memory = std::max<std::uint64_t>(figures.memory, process.usedGpuMemory);
+                figures.memory =
+                    std::min(std::max<std::uint64_t>(figures.memory, process.usedGpuMemory),
+                             largestBufferBytes);
             }
         }
     }
@@ -282,7 +284,7 @@ void NvmlAccelerators::addProcesses(Device& device,
         if (!added) {
             merged->second.percent =
                 std::max(merged->second.percent.value_or(0), figures.percent.value_or(0));
-            merged->second.memory += figures.memory;
+            merged->second.memory = cappedSum(merged->second.memory, figures.memory);
         }
     }
 }
