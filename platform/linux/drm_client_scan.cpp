@@ -279,10 +279,10 @@ void DrmClientScan::endPass(int procDirectory, GpuClients& clients) {
                 continue;
             }
             descriptor.clientId = counters->clientId;
-            if (!alreadyRead(descriptor.device, counters->clientId)) {
-                readings.push_back(DrmClientReading{
-                    .device = descriptor.device, .holder = pid, .counters = std::move(*counters)});
-            }
+            // A client first read through this descriptor may have been read through another
+            // already: the usage counts it once, for the first (lowest) identifier.
+            readings.push_back(DrmClientReading{
+                .device = descriptor.device, .holder = pid, .counters = std::move(*counters)});
         }
     }
 

@@ -43,7 +43,7 @@ DrmUsage DrmClientUsage::measure(const std::vector<DrmClientReading>& clients,
     for (const DrmClientReading& client : clients) {
         ClientKey key{client.device, client.counters.clientId};
         if (seen.contains(key)) {
-            continue;  // the scan hands each client once; a second copy must not count twice
+            continue;  // read through a second descriptor: counted for the first holder only
         }
         const auto known = clients_.find(key);
         Baselines baselines = known != clients_.end() ? std::move(known->second) : Baselines{};

@@ -30,8 +30,9 @@ struct DrmUsage {
     std::unordered_map<std::int32_t, ProcessGpu> processes{};
 };
 
-// One client as a pass read it: the device it belongs to, the lowest process identifier that
-// holds it (a client shared by several processes is counted once, for that one), its counters.
+// One client as a pass read it: the device it belongs to, a process identifier that holds it, its
+// counters. A client handed more than once (read through several descriptors) counts once, for
+// the holder of its first reading.
 struct DrmClientReading {
     std::string device{};
     std::int32_t holder = 0;

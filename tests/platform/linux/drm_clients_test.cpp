@@ -345,6 +345,8 @@ TEST(DrmClientScan, CountsEachDriversClientsOverTwoReadings) {
         double busyPercent;
         double systemMemoryInUse;
         Percents percents;  // nullopt: the process has no GPU figure
+        // Holders of a client that counts for a lower identifier: never a figure of their own.
+        std::vector<std::int32_t> sharers{};
     };
     const std::vector<Row> rows{
         // 41 is shared by two processes and counts for the lower; 60 closes between the readings.
@@ -359,7 +361,8 @@ TEST(DrmClientScan, CountsEachDriversClientsOverTwoReadings) {
          "0000:00:02.0",
          65,
          (38916 + 16384) * 1024,
-         {{2101, 40}, {2102, std::nullopt}, {2103, 25}, {2104, std::nullopt}}},
+         {{2101, 40}, {2102, std::nullopt}, {2103, 25}, {2104, std::nullopt}},
+         {2102}},
         // Counted in GPU cycles, whatever the wall clock says.
         {"xe",
          "DRIVER=xe\nPCI_SLOT_NAME=0000:03:00.0\n",
@@ -402,6 +405,9 @@ TEST(DrmClientScan, CountsEachDriversClientsOverTwoReadings) {
         Machine machine(tree, row.intervalNs);
         machine.table.countProcesses();  // new processes are listed from their second pass
         machine.table.countProcesses();
+        for (const std::int32_t sharer : row.sharers) {
+            EXPECT_FALSE(machine.gpu(sharer)) << row.driver << " " << sharer;
+        }
         for (const auto& [pid, descriptor, first, second] : row.holders) {
             if (second.empty()) {
                 tree.close(pid, descriptor);
@@ -451,8 +457,11 @@ TEST(DrmClientScan, AHostWithoutTheStoresPassesRunsItsOwn) {
 // never for another user's process; and a sleeping device's clients are not read.
 TEST(DrmClientScan, LooksAtDescriptorsOnlyWhenTheyCanHaveChanged) {
     ClientTree tree("card0", "DRIVER=i915\nPCI_SLOT_NAME=0000:00:02.0\n");
+    // 2101 and 2102 share one client: it is read through one descriptor only.
     tree.addProcess(2101);
     tree.hold(2101, 24, fdinfo("i915-41-first"));
+    tree.addProcess(2102);
+    tree.hold(2102, 9, fdinfo("i915-41-first"));
     for (std::int32_t pid = 2200; pid < 2210; ++pid) {
         tree.addProcess(pid);
     }
@@ -465,8 +474,9 @@ TEST(DrmClientScan, LooksAtDescriptorsOnlyWhenTheyCanHaveChanged) {
         return std::pair(scan.listings(), scan.reads());
     };
     EXPECT_EQ(passes(1), std::pair(std::uint64_t{0}, std::uint64_t{0}));
-    EXPECT_EQ(passes(1), std::pair(std::uint64_t{11}, std::uint64_t{1}));
-    EXPECT_EQ(passes(6), std::pair(std::uint64_t{11}, std::uint64_t{7}));  // idle: read only
+    // Both descriptors read once, to learn that they are one client.
+    EXPECT_EQ(passes(1), std::pair(std::uint64_t{12}, std::uint64_t{2}));
+    EXPECT_EQ(passes(6), std::pair(std::uint64_t{12}, std::uint64_t{8}));  // idle: read only
 
     // 2200 ran and opened a client: found at its turn, within five passes, not before.
     tree.addProcess(2200, 50);
@@ -476,15 +486,22 @@ TEST(DrmClientScan, LooksAtDescriptorsOnlyWhenTheyCanHaveChanged) {
     for (int pass = 0; pass < 5; ++pass) {
         listings.push_back(passes(1).first);
     }
-    EXPECT_EQ(listings.back(), 12U);
-    EXPECT_EQ(std::count(listings.begin(), listings.end(), 11U) + 1,
-              std::find(listings.begin(), listings.end(), 12U) - listings.begin() + 1);
+    EXPECT_EQ(listings.back(), 13U);
+    EXPECT_EQ(std::count(listings.begin(), listings.end(), 12U) + 1,
+              std::find(listings.begin(), listings.end(), 13U) - listings.begin() + 1);
     EXPECT_TRUE(machine.gpu(2200));
 
     // A new process under an old identifier is listed at its second pass.
     tree.addProcess(2201, 8, 500000);
-    EXPECT_EQ(passes(1).first, 12U);
     EXPECT_EQ(passes(1).first, 13U);
+    EXPECT_EQ(passes(1).first, 14U);
+
+    // 2200, running all along from now, is listed again every five passes, not at each.
+    for (std::uint64_t ticks = 51; ticks < 61; ++ticks) {
+        tree.addProcess(2200, ticks);
+        passes(1);
+    }
+    EXPECT_EQ(scan.listings(), 16U);
 
     // Asleep: the clients are not read, whatever their files say.
     writeFile(tree.tree() / "sys/class/drm/card0/device/power/runtime_status", "suspended\n");

@@ -174,7 +174,8 @@ int nvmlDeviceGetProcessUtilization(void* handle, ProcessSample* samples, unsign
     std::vector<ProcessSample> newer;
     for (unsigned int index = 0; index < device.processCount; ++index) {
         const FakeNvmlProcess& process = device.processes[index];
-        if (process.sampleTime > lastSeenTimeStamp) {
+        // The sample at the time stamp asked from comes back too, as a driver may hand it again.
+        if (process.sampleTime >= lastSeenTimeStamp && process.sampleTime != 0) {
             newer.push_back(ProcessSample{.pid = process.pid,
                                           .timeStamp = process.sampleTime,
                                           .smUtil = process.smUtil,
