@@ -23,12 +23,6 @@ namespace vantric {
 
 namespace {
 
-std::uint64_t steadyNanoseconds() {
-    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                          std::chrono::steady_clock::now().time_since_epoch())
-                                          .count());
-}
-
 // "PID", "PID/folder" or "PID/folder/N", relative to /proc, without allocating.
 class ProcPath {
 public:
@@ -63,7 +57,11 @@ int openRelative(int directory, const char* path, int flags) {
 DrmClientScan::DrmClientScan(Options options)
     : options_(std::move(options)), owner_(options_.owner.value_or(geteuid())) {
     if (!options_.clock) {
-        options_.clock = steadyNanoseconds;
+        options_.clock = [] {
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            return static_cast<std::uint64_t>(
+                std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+        };
     }
 }
 
