@@ -122,7 +122,7 @@ void fuzzGpuClient(std::string_view text) {
             }
         }
     }
-    const DrmUsage shares = usage.measure({reading}, 1000);
+    const DrmUsage shares = usage.measure({reading}, 2000);
     for (const auto& [device, figures] : shares.devices) {
         fuzzCheck(!figures.busy || (*figures.busy >= 0 && *figures.busy <= 1),
                   "a device's share is a fraction");

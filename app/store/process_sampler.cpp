@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -107,7 +108,10 @@ ProcessSample ProcessSampler::sample() {
         row.memory += usage->physicalFootprint;
         row.processCount += 1;
         if (usage->gpu) {
-            row.gpuMemory = row.gpuMemory.value_or(0) + usage->gpu->memory;
+            // Saturating: each process's figure is bounded, their number is not.
+            const std::uint64_t held = row.gpuMemory.value_or(0);
+            row.gpuMemory =
+                held > UINT64_MAX - usage->gpu->memory ? UINT64_MAX : held + usage->gpu->memory;
             if (usage->gpu->percent) {
                 row.gpu = row.gpu.value_or(0) + *usage->gpu->percent;
             }

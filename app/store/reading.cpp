@@ -7,8 +7,10 @@ Reading takeReading(SystemSampler& system, ProcessSampler& processes,
     Reading reading;
     reading.cpu = system.sampleCPU();
     reading.memory = system.sampleMemory();
-    // The process pass first: it counts the GPU clients that some cards' loads are made from,
-    // so the loads and the applications' GPU figures describe the same interval.
+    // The process pass first: it counts the GPU clients that some cards' loads are made from, so
+    // those loads and the applications' figures from the same clients describe one interval.
+    // NVML's per-process samples are taken with its devices, and join the applications at the
+    // next pass.
     reading.processes = processes.sample();
     reading.gpu = system.sampleGPU();
     reading.date = now();

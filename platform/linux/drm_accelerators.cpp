@@ -1,10 +1,8 @@
 #include "platform/linux/drm_accelerators.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <optional>
-#include <string_view>
 #include <system_error>
 
 #include "platform/linux/device_slot.hpp"
@@ -18,13 +16,6 @@ namespace {
 std::optional<std::uint64_t> readNumber(ProcFile& file) {
     const auto text = file.read();
     return text ? parseAttributeNumber(*text) : std::nullopt;
-}
-
-// Drivers whose clients publish engine counters whenever they have a client at all.
-bool publishesEngineCounters(std::string_view driver) {
-    constexpr std::array<std::string_view, 6> drivers{"i915", "xe",      "msm",
-                                                      "v3d",  "panthor", "etnaviv"};
-    return std::find(drivers.begin(), drivers.end(), driver) != drivers.end();
 }
 
 void addMemory(PerformanceStatistics& statistics, const DrmClientMemory& memory) {
@@ -52,15 +43,12 @@ void DrmAccelerators::rescanIfDue() {
     for (const auto& card : numberedEntries(drmDirectory_, "card")) {
         const auto device = card / "device";
         const std::string uevent = readFileText(device / "uevent").value_or(std::string());
-        const std::string driver(ueventValue(uevent, "DRIVER").value_or(""));
-        if (driver == "nvidia") {
+        if (ueventValue(uevent, "DRIVER") == "nvidia") {
             continue;
         }
         std::error_code error;
         const bool busy = std::filesystem::exists(device / "gpu_busy_percent", error);
-        Card entry{.device = drmDeviceName(uevent, card.filename().string()),
-                   .driver = driver,
-                   .hasBusyFile = busy};
+        Card entry{.device = drmDeviceName(uevent, card.filename().string()), .hasBusyFile = busy};
         entry.powerState = std::make_unique<ProcFile>(device / "power/runtime_status");
         if (busy) {
             entry.busy = std::make_unique<ProcFile>(device / "gpu_busy_percent");
@@ -111,9 +99,7 @@ Accelerator DrmAccelerators::fromBusyFile(Card& card) {
 
 Accelerator DrmAccelerators::fromClients(const Card& card, const GpuClients* clients) {
     Accelerator accelerator{.device = card.device, .ownProcessesOnly = true};
-    const bool counted = clients != nullptr && (publishesEngineCounters(card.driver) ||
-                                                clients->countedDevices.contains(card.device));
-    if (!counted) {
+    if (clients == nullptr || !clients->countedDevices.contains(card.device)) {
         return accelerator;
     }
     const auto found = clients->drm.devices.find(card.device);

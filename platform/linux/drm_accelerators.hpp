@@ -24,13 +24,15 @@ namespace vantric {
 //   "In use system memory" / "Alloc system memory"  GTT used
 // A card whose busy file cannot be read has no statistics for that reading.
 //
-// Its clients (every other driver that publishes client counters: i915, xe, msm, v3d, panfrost
-// with profiling on, ...): the busiest engine's share over the last pass of the process table,
-// from the clients of this user's processes (GpuClients; ownProcessesOnly is set), with their
-// buffers as memory: resident buffers as in use, all buffers as allocated, split into video and
-// system memory by region. A card the clients have shown no engine counters for (nouveau, which
-// publishes none, simpledrm, panfrost with profiling off) has no statistics, unless its driver is
-// one known to publish them: then, with no client of this user's in sight, it reads 0 %.
+// Its clients (every other driver that publishes client counters: i915 since Linux 5.19 and Gen8,
+// xe, msm, v3d, panfrost and panthor with their profiling switch on, ...): the busiest engine's
+// share over the last pass of the process table, from the clients of this user's processes
+// (GpuClients; ownProcessesOnly is set), with their buffers as memory: resident buffers as in use,
+// all buffers as allocated, split into video and system memory by region. A card has such figures
+// once a client of it has shown engine counters; from then on it reads 0 % while none of this
+// user's processes has a client of it. Before, and for a card whose driver publishes none
+// (nouveau, simpledrm, older i915), it has no statistics: nothing is shown as an idle figure that
+// could not be measured.
 //
 // Reading the busy or memory files resumes a card that runtime power management has put to sleep
 // (the discrete card of a hybrid laptop), and a monitor that reads it every second would keep it
@@ -51,7 +53,6 @@ public:
 private:
     struct Card {
         std::string device;
-        std::string driver;
         bool hasBusyFile = false;
         std::unique_ptr<ProcFile> powerState{};
         std::unique_ptr<ProcFile> busy{};

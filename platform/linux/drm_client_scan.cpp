@@ -164,11 +164,11 @@ void DrmClientScan::list(int procDirectory, std::int32_t pid, Process& process) 
             const auto kept = std::find_if(
                 process.descriptors.begin(), process.descriptors.end(),
                 [number](const Descriptor& descriptor) { return descriptor.number == number; });
-            const bool same = kept != process.descriptors.end();
-            found.push_back(Descriptor{.number = number,
-                                       .info = same ? std::move(kept->info) : OpenInfo{},
-                                       .device = deviceOfNode(node),
-                                       .clientId = same ? kept->clientId : std::nullopt});
+            // The number may name another client now: its text says at the next read.
+            found.push_back(Descriptor{
+                .number = number,
+                .info = kept != process.descriptors.end() ? std::move(kept->info) : OpenInfo{},
+                .device = deviceOfNode(node)});
         }
     }
     ::close(folder);
@@ -243,7 +243,6 @@ void DrmClientScan::endPass(int procDirectory, GpuClients& clients) {
     std::sort(holders.begin(), holders.end());
 
     std::vector<DrmClientReading> readings;
-    std::set<std::string, std::less<>> sleeping;
     const auto alreadyRead = [&readings](const std::string& device, std::uint64_t id) {
         return std::any_of(readings.begin(), readings.end(), [&](const DrmClientReading& reading) {
             return reading.counters.clientId == id && reading.device == device;
@@ -256,7 +255,13 @@ void DrmClientScan::endPass(int procDirectory, GpuClients& clients) {
                 continue;
             }
             if (asleep(descriptor.device)) {
-                sleeping.insert(descriptor.device);
+                if (descriptor.clientId) {
+                    readings.push_back(
+                        DrmClientReading{.device = descriptor.device,
+                                         .holder = pid,
+                                         .counters = {.clientId = *descriptor.clientId},
+                                         .asleep = true});
+                }
                 continue;
             }
             if (descriptor.clientId && alreadyRead(descriptor.device, *descriptor.clientId)) {
@@ -271,7 +276,7 @@ void DrmClientScan::endPass(int procDirectory, GpuClients& clients) {
                 continue;
             }
             auto counters = parseDrmFdinfo(*text);
-            if (!counters) {
+            if (!counters || (counters->engines.empty() && counters->memory == DrmClientMemory{})) {
                 descriptor.silent = true;
                 descriptor.info.reset();
                 continue;
@@ -284,11 +289,7 @@ void DrmClientScan::endPass(int procDirectory, GpuClients& clients) {
         }
     }
 
-    const std::uint64_t now = options_.clock();
-    const std::uint64_t elapsed = lastPassNs_ && now > *lastPassNs_ ? now - *lastPassNs_ : 0;
-    lastPassNs_ = now;
-    clients.drm = usage_.measure(readings, elapsed, sleeping);
-    clients.scanned = true;
+    clients.drm = usage_.measure(readings, options_.clock());
     for (const DrmClientReading& reading : readings) {
         if (!reading.counters.engines.empty()) {
             clients.countedDevices.insert(reading.device);

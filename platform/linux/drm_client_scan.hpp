@@ -53,7 +53,8 @@ namespace vantric {
 //
 // Waking: reading the fdinfo of some drivers' clients (xe) resumes a device that runtime power
 // management has put to sleep, so each device's power/runtime_status is read first, once a pass;
-// a sleeping device's clients are not read, and keep their counters for when it wakes.
+// a sleeping device's clients are not read: they keep their counters for when it wakes, and
+// their buffers, and do nothing meanwhile.
 //
 // Not thread-safe: owned by the process table, on its thread.
 class DrmClientScan {
@@ -66,7 +67,7 @@ public:
         std::optional<uid_t> owner{};  // whose processes are read; this process's user when absent
         std::uint64_t relistPasses = 5;
         std::uint64_t sweepPasses = 300;
-        std::size_t keptOpenLimit = 256;
+        std::size_t keptOpenLimit = 64;
         std::function<std::uint64_t()> clock{};  // steady nanoseconds; the steady clock when empty
     };
 
@@ -123,7 +124,9 @@ private:
         OpenInfo info{};
         std::string device{};
         std::optional<std::uint64_t> clientId{};  // as its fdinfo said at the last read
-        bool silent = false;  // its fdinfo has no counters (nouveau): not read until relisted
+        // Its fdinfo has neither engine counters nor buffers (nouveau, which prints no client at
+        // all, or a driver that prints only the client): not read until relisted.
+        bool silent = false;
     };
     enum class Access { unknown, own, foreign };
     struct Process {
@@ -151,7 +154,6 @@ private:
     Options options_;
     uid_t owner_;
     std::uint64_t pass_ = 0;
-    std::optional<std::uint64_t> lastPassNs_;
     std::unordered_map<std::int32_t, Process> processes_;
     std::unordered_map<std::string, std::string> nodeDevices_;  // node name -> device name
     std::unordered_map<std::string, Device> devices_;

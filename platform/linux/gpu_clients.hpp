@@ -18,8 +18,7 @@ namespace vantric {
 // figures from both. Both run on the one thread that samples (the store's worker, or the main
 // thread of the JSON lines), so the figures need no lock.
 struct GpuClients {
-    DrmUsage drm{};        // the last pass's; empty before the first
-    bool scanned = false;  // a pass has run since the object was made
+    DrmUsage drm{};  // the last pass's; empty before the first
     // Devices whose clients have shown engine counters: their loads can be counted from clients.
     std::set<std::string, std::less<>> countedDevices{};
     std::unordered_map<std::int32_t, ProcessGpu> nvmlProcesses{};  // from the last reading

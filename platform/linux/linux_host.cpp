@@ -78,7 +78,9 @@ std::vector<Accelerator> LinuxHost::accelerators() {
         ownClients_ = std::make_shared<GpuClients>();
         // Used a few times a minute: its files are opened afresh each time rather than kept.
         ownTable_ = std::make_unique<LinuxProcessTable>(
-            root_, LinuxProcessTable::Options{.keptOpenLimit = 0, .gpuClients = ownClients_});
+            root_,
+            LinuxProcessTable::Options{
+                .keptOpenLimit = 0, .gpuClients = ownClients_, .drmScan = {.keptOpenLimit = 0}});
     }
     if (ownTable_) {
         ownTable_->countProcesses();

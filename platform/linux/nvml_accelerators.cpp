@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <set>
 #include <span>
 #include <string_view>
 #include <unordered_map>
@@ -67,27 +68,27 @@ constexpr unsigned int mostProcesses = 4096;
 // NVML_DEVICE_NAME_V2_BUFFER_SIZE: room for every name the driver gives, and its zero byte.
 constexpr std::size_t nameBufferSize = 96;
 
-// The mean SM share of each process over the samples newer than lastSample, which moves on to the
-// newest sample's time stamp.
+// Each process's SM share over the sample periods since lastSample, which moves on to the newest
+// period's time stamp. NVML lists a process only in the periods it was busy in, so its sum is
+// divided by every period of the batch (those in which any process was busy), not by its own.
 std::unordered_map<std::int32_t, double> meanShares(const std::vector<NvmlProcessSample>& samples,
                                                     unsigned long long& lastSample) {
-    std::unordered_map<std::int32_t, std::pair<double, int>> sums;
-    unsigned long long newest = lastSample;
+    std::unordered_map<std::int32_t, double> sums;
+    std::set<unsigned long long> periods;
     for (const NvmlProcessSample& sample : samples) {
         if (sample.timeStamp <= lastSample) {
             continue;
         }
-        auto& [sum, count] = sums[static_cast<std::int32_t>(sample.pid)];
-        sum += std::min(sample.smUtil, 100U);
-        ++count;
-        newest = std::max(newest, sample.timeStamp);
+        sums[static_cast<std::int32_t>(sample.pid)] += std::min(sample.smUtil, 100U);
+        periods.insert(sample.timeStamp);
     }
-    lastSample = newest;
-    std::unordered_map<std::int32_t, double> means;
-    for (const auto& [pid, sum] : sums) {
-        means.emplace(pid, sum.first / sum.second);
+    if (!periods.empty()) {
+        lastSample = *periods.rbegin();
     }
-    return means;
+    for (auto& [pid, sum] : sums) {
+        sum /= static_cast<double>(periods.size());
+    }
+    return sums;
 }
 
 template <typename Function>

@@ -29,11 +29,11 @@ namespace vantric {
 // be read (lost, reset) has no statistics for that reading; its memory keys are left out when
 // only they fail.
 //
-// Per process, where a GpuClients is handed in: the mean SM share of each process's utilisation
-// samples since the last reading (nvmlDeviceGetProcessUtilization, which lists only processes
-// that were busy: a process on the device's running lists without a sample reads 0 %), and the
-// memory the running compute and graphics lists give it. The _v2 lists are used: the _v3 entry
-// points changed their record without a new name in one driver series.
+// Per process, where a GpuClients is handed in: each process's SM share over the sample periods
+// since the last reading (nvmlDeviceGetProcessUtilization, which lists a process only in the
+// periods it was busy in: a process on the device's running lists without a sample reads 0 %),
+// and the memory the running compute and graphics lists give it. The _v2 lists are used: the _v3
+// entry points changed their record without a new name in one driver series.
 //
 // Sleep: every NVML query resumes a card that runtime power management has put to sleep (the
 // discrete card of a hybrid laptop). So each query is preceded by a look at the card's

@@ -144,6 +144,11 @@ DrmEngineCounters busyCycles(std::uint64_t busy, std::uint64_t total) {
     return DrmEngineCounters{.name = "rcs", .cycles = busy, .totalCycles = total};
 }
 
+DrmClientReading onDevice(const char* device, DrmClientReading reading) {
+    reading.device = device;
+    return reading;
+}
+
 // A client on device "gpu" with one engine class.
 DrmClientReading client(std::int32_t holder, std::uint64_t id, DrmEngineCounters engine) {
     return DrmClientReading{
@@ -204,6 +209,17 @@ TEST(DrmClientUsage, SharesOfTheIntervalFollowTheKernelsRules) {
           {{client(2, 6, busyNs(10)), client(1, 5, busyNs(900))}, 1000}},
          {std::nullopt, 0.01},
          std::nullopt},
+        {"the GPU's clock starting again is a new baseline, not an idle stretch",
+         {{{client(1, 5, busyCycles(1000, 1'000'000'000))}, 0},
+          {{client(1, 5, busyCycles(1100, 50))}, 1000},
+          {{client(1, 5, busyCycles(1600, 1050))}, 1000}},
+         {std::nullopt, 0, 0.5},
+         50},
+        {"a process on two devices has the busier device's share, not their sum",
+         {{{client(1, 5, busyNs(0)), onDevice("other", client(1, 6, busyNs(0)))}, 0},
+          {{client(1, 5, busyNs(600)), onDevice("other", client(1, 6, busyNs(300)))}, 1000}},
+         {std::nullopt, 0.6},
+         60},
         {"shares beyond the whole are held to it",
          {{{client(1, 5, busyNs(0)), client(1, 6, busyNs(0))}, 0},
           {{client(1, 5, busyNs(800)), client(1, 6, busyNs(700))}, 1000}},
@@ -214,8 +230,10 @@ TEST(DrmClientUsage, SharesOfTheIntervalFollowTheKernelsRules) {
         DrmClientUsage usage;
         std::vector<std::optional<double>> busy;
         DrmUsage last;
+        std::uint64_t now = 0;
         for (const auto& [clients, elapsed] : passes) {
-            last = usage.measure(clients, elapsed);
+            now += elapsed;
+            last = usage.measure(clients, now);
             busy.push_back(last.devices.at("gpu").busy);
         }
         ASSERT_EQ(busy.size(), deviceBusy.size()) << what;
@@ -228,13 +246,22 @@ TEST(DrmClientUsage, SharesOfTheIntervalFollowTheKernelsRules) {
     }
 }
 
-TEST(DrmClientUsage, ASleepingDevicesClientsKeepTheirCountersAndOthersAreForgotten) {
+TEST(DrmClientUsage, ASleepingDevicesClientsKeepTheirCountersAndBuffersAndOthersAreForgotten) {
     DrmClientUsage usage;
-    usage.measure({client(1, 5, busyNs(100))}, 0);
-    usage.measure({}, 1000, {"gpu"});  // asleep: not read
-    EXPECT_EQ(usage.measure({client(1, 5, busyNs(300))}, 1000).devices.at("gpu").busy, 0.2);
-    usage.measure({}, 1000);  // gone while awake
-    EXPECT_FALSE(usage.measure({client(1, 5, busyNs(400))}, 1000).devices.at("gpu").busy);
+    DrmClientReading first = client(1, 5, busyNs(100));
+    first.counters.memory.systemResident = 4096;
+    usage.measure({first}, 0);
+    // Asleep: not read, idle, its buffers still held.
+    const DrmUsage asleep = usage.measure(
+        {DrmClientReading{
+            .device = "gpu", .holder = 1, .counters = {.clientId = 5}, .asleep = true}},
+        1000);
+    EXPECT_EQ(asleep.processes.at(1).percent, 0);
+    EXPECT_EQ(asleep.processes.at(1).memory, 4096U);
+    // Awake: the time since it was last read, not since the last pass.
+    EXPECT_EQ(usage.measure({client(1, 5, busyNs(300))}, 2000).devices.at("gpu").busy, 0.1);
+    usage.measure({}, 3000);  // gone while awake
+    EXPECT_FALSE(usage.measure({client(1, 5, busyNs(400))}, 4000).devices.at("gpu").busy);
 }
 
 // A machine in a scratch tree: its DRM device (card and render node) and the processes that hold
@@ -508,6 +535,7 @@ TEST(DrmClientScan, LooksAtDescriptorsOnlyWhenTheyCanHaveChanged) {
     writeFile(tree.tree() / "sys/class/drm/renderD128/device/power/runtime_status", "suspended\n");
     const std::uint64_t reads = scan.reads();
     EXPECT_EQ(passes(3).second, reads);
+    EXPECT_EQ(machine.gpu(2101)->memory, 38916U * 1024);
     EXPECT_EQ(statisticNumber(machine.device("0000:00:02.0"), "Device Utilization %"), 0);
 
     // Another user's processes: never listed, never read.

@@ -84,11 +84,13 @@ TEST_F(Nvml, ProcessesGetTheirSamplesMeanAndTheirMemory) {
         {.pid = 300, .usedGpuMemory = 512 << 20, .sampleTime = 1000, .smUtil = 60},
         {.pid = 301, .usedGpuMemory = notAvailable},  // running, idle: no sample
     };
+    // Two sample periods: each process's share is over both, not only the one it was busy in.
     const FakeNvmlProcess second[] = {
         {.pid = 300, .usedGpuMemory = 256 << 20, .sampleTime = 2000, .smUtil = 20},
+        {.pid = 302, .usedGpuMemory = 0, .sampleTime = 2500, .smUtil = 40},
     };
     add({.utilization = 70, .processes = first, .processCount = 2});
-    add({.utilization = 10, .processes = second, .processCount = 1});
+    add({.utilization = 10, .processes = second, .processCount = 2});
     NvmlAccelerators nvml(FAKE_NVML_LIBRARY);
     GpuClients clients;
     std::vector<Accelerator> found;
@@ -98,10 +100,11 @@ TEST_F(Nvml, ProcessesGetTheirSamplesMeanAndTheirMemory) {
     EXPECT_EQ(clients.process(300)->memory, 768U << 20);
     EXPECT_EQ(clients.process(301)->percent, 0);
     EXPECT_EQ(clients.process(301)->memory, 0U);
-    EXPECT_FALSE(clients.process(302));
+    EXPECT_EQ(clients.process(302)->percent, 20);
+    EXPECT_FALSE(clients.process(303));
     // The next call asks only for samples after the newest seen.
     nvml.append(found, &clients);
-    EXPECT_EQ(lastSeen(), 2000U);
+    EXPECT_EQ(lastSeen(), 2500U);
     EXPECT_EQ(clients.process(300)->percent, 0);  // no newer sample: running, idle
 }
 
