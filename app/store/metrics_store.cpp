@@ -67,7 +67,6 @@ void MetricsStore::start() {
     queue_.enqueue([system = systemSampler_.get(), processes = processSampler_.get()] {
         static_cast<void>(system->sampleCPU());
         static_cast<void>(processes->sample());
-        static_cast<void>(system->sampleGPU());
     });
     ticker_->start([this] { tick(); });
 }
