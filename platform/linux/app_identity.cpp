@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/linux/text_fields.hpp"
+
 namespace vantric {
 
 namespace {
@@ -274,18 +276,7 @@ std::string_view appImageName(std::string_view appImagePath) {
 
 std::optional<std::string_view> environmentValue(std::string_view environment,
                                                  std::string_view name) {
-    while (!environment.empty()) {
-        const std::size_t end = environment.find('\0');
-        const std::string_view entry = environment.substr(0, end);
-        if (entry.size() > name.size() && entry.starts_with(name) && entry[name.size()] == '=') {
-            return entry.substr(name.size() + 1);
-        }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        environment.remove_prefix(end + 1);
-    }
-    return std::nullopt;
+    return assignedValue(environment, name, '\0');
 }
 
 }  // namespace vantric

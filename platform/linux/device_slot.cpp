@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/linux/device_directory.hpp"
+#include "platform/linux/file_text.hpp"
+#include "platform/linux/text_fields.hpp"
+
 namespace vantric {
 
 namespace {
@@ -28,28 +32,26 @@ std::optional<std::uint32_t> hexField(std::string_view& rest, char separator,
 
 }  // namespace
 
-std::optional<std::string_view> ueventValue(std::string_view uevent, std::string_view key) {
-    while (!uevent.empty()) {
-        const std::size_t end = uevent.find('\n');
-        const std::string_view line = uevent.substr(0, end);
-        if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == '=') {
-            return line.substr(key.size() + 1);
-        }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        uevent.remove_prefix(end + 1);
-    }
-    return std::nullopt;
-}
-
 std::string drmDeviceName(std::string_view uevent, std::string_view nodeName) {
     for (const std::string_view key : {"PCI_SLOT_NAME", "OF_FULLNAME"}) {
-        if (const auto value = ueventValue(uevent, key); value && !value->empty()) {
+        if (const auto value = assignedValue(uevent, key, '\n'); value && !value->empty()) {
             return std::string(*value);
         }
     }
     return std::string(nodeName);
+}
+
+std::vector<DrmCard> drmCards(const std::filesystem::path& root) {
+    std::vector<DrmCard> cards;
+    for (auto& folder : numberedEntries(root / "sys/class/drm", "card")) {
+        const std::string uevent = readFileText(folder / "device/uevent").value_or(std::string());
+        if (assignedValue(uevent, "DRIVER", '\n') == "nvidia") {
+            continue;
+        }
+        std::string device = drmDeviceName(uevent, folder.filename().string());
+        cards.push_back(DrmCard{.folder = std::move(folder), .device = std::move(device)});
+    }
+    return cards;
 }
 
 std::optional<std::string> kernelPciSlot(std::string_view busId) {

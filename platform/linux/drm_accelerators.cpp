@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "platform/linux/device_slot.hpp"
-#include "platform/linux/file_text.hpp"
 #include "platform/linux/text_fields.hpp"
 
 namespace vantric {
@@ -33,22 +32,18 @@ void addMemory(PerformanceStatistics& statistics, const DrmClientMemory& memory)
 
 DrmAccelerators::DrmAccelerators(const std::filesystem::path& root,
                                  std::chrono::steady_clock::duration rescan)
-    : drmDirectory_(root / "sys/class/drm"), rescan_(rescan) {}
+    : root_(root), rescan_(rescan) {}
 
 void DrmAccelerators::rescanIfDue() {
     if (!rescan_.due()) {
         return;
     }
     cards_.clear();
-    for (const auto& card : numberedEntries(drmDirectory_, "card")) {
-        const auto device = card / "device";
-        const std::string uevent = readFileText(device / "uevent").value_or(std::string());
-        if (ueventValue(uevent, "DRIVER") == "nvidia") {
-            continue;
-        }
+    for (DrmCard& card : drmCards(root_)) {
+        const auto device = card.folder / "device";
         std::error_code error;
         const bool busy = std::filesystem::exists(device / "gpu_busy_percent", error);
-        Card entry{.device = drmDeviceName(uevent, card.filename().string()), .hasBusyFile = busy};
+        Card entry{.device = std::move(card.device), .hasBusyFile = busy};
         entry.powerState = std::make_unique<ProcFile>(device / "power/runtime_status");
         if (busy) {
             entry.busy = std::make_unique<ProcFile>(device / "gpu_busy_percent");

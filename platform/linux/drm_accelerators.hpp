@@ -13,8 +13,8 @@
 
 namespace vantric {
 
-// The DRM cards of root/sys/class/drm, except those of NVIDIA's own driver (NVML reads them).
-// Each is named by drmDeviceName. Its load comes from one of two sources:
+// The DRM cards of root/sys/class/drm, as drmCards lists and names them. Its load comes from one of
+// two sources:
 //
 // A busy file (amdgpu): device/gpu_busy_percent, with the card's memory in mem_info_vram_used
 // (its own memory) and mem_info_gtt_used (system memory mapped for it):
@@ -64,7 +64,7 @@ private:
     Accelerator fromBusyFile(Card& card);
     static Accelerator fromClients(const Card& card, const GpuClients* clients);
 
-    std::filesystem::path drmDirectory_;
+    std::filesystem::path root_;
     RescanSchedule rescan_;
     std::vector<Card> cards_;
 };

@@ -7,7 +7,6 @@
 #include "platform/linux/boot_time.hpp"
 #include "platform/linux/cpu_list.hpp"
 #include "platform/linux/cpuinfo.hpp"
-#include "platform/linux/device_directory.hpp"
 #include "platform/linux/device_slot.hpp"
 #include "platform/linux/file_text.hpp"
 #include "platform/linux/meminfo.hpp"
@@ -104,13 +103,9 @@ std::vector<AcceleratorModel> LinuxMachineFacts::accelerators() {
                              .coreCount = nvml.deviceCoreCount(index)});
     }
     // The cards LinuxHost lists after NVML's devices, named the way it names them.
-    for (const auto& card : numberedEntries(root_ / "sys/class/drm", "card")) {
-        const std::string uevent = readFileText(card / "device/uevent").value_or(std::string());
-        if (ueventValue(uevent, "DRIVER") == "nvidia") {
-            continue;
-        }
-        models.push_back(AcceleratorModel{.device = drmDeviceName(uevent, card.filename().string()),
-                                          .model = cards_.name(card)});
+    for (DrmCard& card : drmCards(root_)) {
+        models.push_back(
+            AcceleratorModel{.device = std::move(card.device), .model = cards_.name(card.folder)});
     }
     return models;
 }

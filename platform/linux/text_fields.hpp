@@ -67,6 +67,24 @@ inline std::optional<std::uint64_t> parseAttributeNumber(std::string_view text) 
     return parseUnsigned(text);
 }
 
+// The value of name in text made of "NAME=value" entries, each ended by separator (a newline in
+// a uevent file, a zero byte in /proc/PID/environ); nothing when no entry names it.
+inline std::optional<std::string_view> assignedValue(std::string_view text, std::string_view name,
+                                                     char separator) {
+    while (!text.empty()) {
+        const std::size_t end = text.find(separator);
+        const std::string_view entry = text.substr(0, end);
+        if (entry.size() > name.size() && entry.starts_with(name) && entry[name.size()] == '=') {
+            return entry.substr(name.size() + 1);
+        }
+        if (end == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(end + 1);
+    }
+    return std::nullopt;
+}
+
 // Calls visit(line) for every line that ends with a newline, until visit returns false. A last
 // line without its newline is a file cut short and is not visited. Returns whether every line of
 // the text was visited (the text was complete and visit never stopped early).
