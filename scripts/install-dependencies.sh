@@ -28,6 +28,11 @@ packages=(
     xwayland
     xvfb
     qt6-wayland
+    # The package and its metadata, made and checked as the distribution checks them.
+    dpkg-dev
+    lintian
+    desktop-file-utils
+    appstream
 )
 
 missing=()

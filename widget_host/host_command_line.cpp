@@ -14,8 +14,12 @@ ParsedHostCommandLine refused(const QString& problem) {
 
 ParsedHostCommandLine parseHostCommandLine(const QStringList& arguments) {
     using Mode = HostCommandLine::Mode;
-    if (arguments.contains(QStringLiteral("--help"))) {
-        return ParsedHostCommandLine{.command = HostCommandLine{.mode = Mode::help}};
+    for (const QString& argument : arguments) {
+        if (argument == QStringLiteral("--help") || argument == QStringLiteral("--version")) {
+            return ParsedHostCommandLine{
+                .command = HostCommandLine{
+                    .mode = argument == QStringLiteral("--help") ? Mode::help : Mode::version}};
+        }
     }
     HostCommandLine command;
     bool modeGiven = false;

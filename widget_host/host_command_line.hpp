@@ -10,12 +10,8 @@
 
 namespace vantric {
 
-inline constexpr char hostUsageLine[] =
-    "usage: vantric-widget-host [--plugin PATH] [--backend layer-shell|x11 | --list | --add KIND | "
-    "--remove KIND | --render KIND --out FILE.png] | --help";
-
 struct HostCommandLine {
-    enum class Mode { host, list, add, remove, render, help };
+    enum class Mode { host, list, add, remove, render, help, version };
 
     Mode mode = Mode::host;
     std::optional<QString> plugin{};       // the installed plug-in when absent
@@ -33,7 +29,8 @@ struct ParsedHostCommandLine {
     const HostCommandLine* operator->() const { return &*command; }
 };
 
-// The arguments after the program name. --help, wherever it comes, asks for the usage alone.
+// The arguments after the program name. --help or --version, wherever it comes, asks for that
+// alone.
 ParsedHostCommandLine parseHostCommandLine(const QStringList& arguments);
 
 // A raw value ("cpu") or a kind identifier ("org.vantric.Vantric.CPU").

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QLockFile>
 
+#include "manual/vantric-widget-host.hpp"
 #include "platform/linux/runtime_folder.hpp"
 #include "widget_host/backend_choice.hpp"
 #include "widget_host/bundle_loader.hpp"
@@ -32,7 +33,8 @@ void say(const QString& line) {
 // The arguments' problem and the usage line on standard error.
 int usage(const QString& problem) {
     say(problem);
-    static_cast<void>(std::fprintf(stderr, "%s\n", vantric::hostUsageLine));
+    static_cast<void>(
+        std::fwrite(vantric::manual::usage.data(), 1, vantric::manual::usage.size(), stderr));
     return 2;
 }
 
@@ -153,7 +155,7 @@ ChosenDisplay chooseDisplay(const HostCommandLine& command) {
 }
 
 int host(WidgetBundle& bundle, const std::optional<QString>& folder, ChosenDisplay display) {
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(vantric::desktopApplicationId));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(vantric::applicationIdentifier));
     // The host lives on with no widget placed, waiting for one to be added.
     QApplication::setQuitOnLastWindowClosed(false);
     std::unique_ptr<vantric::DisplayBackend> backend;
@@ -182,8 +184,16 @@ int main(int argc, char** argv) {
     if (!command) {
         return usage(command.problem);
     }
-    if (command->mode == HostCommandLine::Mode::help) {
-        return std::printf("%s\n", vantric::hostUsageLine) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
+    if (command->mode == HostCommandLine::Mode::help ||
+        command->mode == HostCommandLine::Mode::version) {
+        const int written =
+            command->mode == HostCommandLine::Mode::help
+                ? std::printf("%.*s", static_cast<int>(vantric::manual::help.size()),
+                              vantric::manual::help.data())
+                : std::printf("vantric-widget-host %.*s\n",
+                              static_cast<int>(vantric::manual::version.size()),
+                              vantric::manual::version.data());
+        return written < 0 || std::fflush(stdout) != 0 ? 1 : 0;
     }
     // Before Qt starts: a second host, as at a login that starts one, needs no display to leave.
     const std::optional<QString> folder = vantric::privateRuntimeFolder();
@@ -233,7 +243,8 @@ int main(int argc, char** argv) {
     case HostCommandLine::Mode::remove: return edit(*command.command, *loaded.bundle, folder);
     case HostCommandLine::Mode::render: return render(*command.command, *loaded.bundle);
     case HostCommandLine::Mode::host: return host(*loaded.bundle, folder, std::move(display));
-    case HostCommandLine::Mode::help: break;
+    case HostCommandLine::Mode::help:
+    case HostCommandLine::Mode::version: break;
     }
     return 0;
 }

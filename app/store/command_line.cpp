@@ -56,8 +56,10 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) 
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string_view argument = arguments[index];
         std::optional<std::string> problem;
-        if (argument == "--help") {
-            return ParsedCommandLine{.request = CommandLine{.help = true}, .problem = {}};
+        if (argument == "--help" || argument == "--version") {
+            return ParsedCommandLine{.request = CommandLine{.help = argument == "--help",
+                                                            .version = argument != "--help"},
+                                     .problem = {}};
         }
         if (argument == "--json" || argument == "--info") {
             bool& flag = argument == "--json" ? request.json : request.info;

@@ -11,7 +11,8 @@ namespace vantric {
 
 // What `vantric` was asked to do.
 struct CommandLine {
-    bool help = false;  // print the usage line and exit
+    bool help = false;     // print the help and exit
+    bool version = false;  // print the version and exit
     bool json = false;
     bool info = false;  // print the machine description once
     // With --count: stop after this many lines. Without: run until stopped.
@@ -37,12 +38,8 @@ struct ParsedCommandLine {
 
 // The arguments after the program name -> the request. Refused: an argument that is unknown,
 // repeated or lacks its value, a count that is not a whole number (--count: a positive one), an
-// option with a mode it does not belong to, and URLs with a mode that has no window. --help,
-// wherever it comes, asks for the usage alone.
+// option with a mode it does not belong to, and URLs with a mode that has no window. --help or
+// --version, wherever it comes, asks for that alone.
 ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments);
-
-inline constexpr std::string_view usageLine =
-    "usage: vantric [URL...] | --json [--count N] | --info | --screenshot FILE "
-    "[--page overview|cpu|memory|gpu|widgets] [--readings N] | --help";
 
 }  // namespace vantric

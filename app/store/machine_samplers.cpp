@@ -39,7 +39,7 @@ MachineSamplers makeMachineSamplers() {
             std::make_unique<LinuxProcessTable>(
                 "/", LinuxProcessTable::Options{.gpuClients = gpuClients}),
             std::make_unique<LinuxAppDirectory>(LinuxAppDirectory::forThisSession(
-                theme, std::string(desktopApplicationId), std::move(ownPrograms)))),
+                theme, std::string(applicationIdentifier), std::move(ownPrograms)))),
     };
 }
 

@@ -21,6 +21,7 @@
 #include "app/window/page.hpp"
 #include "app/window/pending_layouts.hpp"
 #include "core/system_info.hpp"
+#include "manual/vantric.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
 #include "platform/linux/runtime_folder.hpp"
 #include "widgets/views/vitals_widget_kind.hpp"
@@ -33,9 +34,9 @@ constexpr std::uint64_t defaultScreenshotReadings = 3;
 
 // The arguments' problem and the usage line on standard error.
 int usage(const std::string& problem) {
-    static_cast<void>(std::fprintf(stderr, "vantric: %s\n%.*s\n", problem.c_str(),
-                                   static_cast<int>(vantric::usageLine.size()),
-                                   vantric::usageLine.data()));
+    static_cast<void>(std::fprintf(stderr, "vantric: %s\n%.*s", problem.c_str(),
+                                   static_cast<int>(vantric::manual::usage.size()),
+                                   vantric::manual::usage.data()));
     return 2;
 }
 
@@ -51,7 +52,7 @@ int printed(int written) {
 void configureApplication() {
     QApplication::setApplicationName(QStringLiteral("Vantric"));
     QApplication::setOrganizationName(QStringLiteral("Vantric"));
-    QApplication::setDesktopFileName(QString::fromLatin1(vantric::desktopApplicationId));
+    QApplication::setDesktopFileName(QString::fromLatin1(vantric::applicationIdentifier));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vantric.svg")));
 }
 
@@ -152,8 +153,13 @@ int main(int argc, char** argv) {
         return usage(request.problem);
     }
     if (request->help) {
-        return printed(std::printf("%.*s\n", static_cast<int>(vantric::usageLine.size()),
-                                   vantric::usageLine.data()));
+        return printed(std::printf("%.*s", static_cast<int>(vantric::manual::help.size()),
+                                   vantric::manual::help.data()));
+    }
+    if (request->version) {
+        return printed(std::printf("vantric %.*s\n",
+                                   static_cast<int>(vantric::manual::version.size()),
+                                   vantric::manual::version.data()));
     }
     if (request->info) {
         vantric::LinuxMachineFacts facts;

@@ -17,6 +17,9 @@ namespace vantric::testing {
 // A process table that answers from what the test sets, and counts the calls the sampler makes.
 class FakeProcessTable final : public ProcessTable {
 public:
+    // Assigned from braces, name the usage's type (.usage = ProcessUsage{...}): with nested braces
+    // alone, GCC 12 at -O2 warns that the usage's name may be destroyed uninitialised, which it
+    // is not.
     struct Process {
         ProcessUsage usage{};
         std::string path{};

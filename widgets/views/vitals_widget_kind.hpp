@@ -10,14 +10,12 @@
 
 namespace vantric {
 
-// The application's identifier, the prefix of its widget kind identifiers. The application and
-// the widget plug-in both take the kinds from here, so they cannot disagree.
+// The application's one identifier. It is the prefix of the widget kind identifiers, which the
+// application and the plug-in both take from here and the widget host stores, and the desktop's
+// id for it: the desktop entry, the AppStream metainfo and the icon are named after it, and the
+// window and the widget host's windows carry it, so that the desktop, and Vantric's own lists,
+// show both programs as the one application.
 inline constexpr std::string_view applicationIdentifier = "org.vantric.Vantric";
-
-// The application's id on the desktop: its desktop entry is vantric.desktop, and the window and
-// the widget host's windows carry it, so that the desktop, and Vantric's own lists, show both
-// programs as the one application.
-inline constexpr std::string_view desktopApplicationId = "vantric";
 
 // The four desktop widgets.
 enum class VitalsWidgetKind { cpu, memory, gpu, overview };

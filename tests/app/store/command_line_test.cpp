@@ -43,6 +43,8 @@ TEST(CommandLine, RefusesWhatItCannotUseSayingWhyAndTakesHelpFromAnywhere) {
         EXPECT_FALSE(parseCommandLine(rejected)) << rejected.back();
     }
     EXPECT_TRUE(parseCommandLine(Arguments{"--json", "--help", "--bogus"})->help);
+    const auto version = parseCommandLine(Arguments{"--info", "--version", "--bogus"});
+    EXPECT_TRUE(version->version && !version->help && !version->info);
     const std::pair<Arguments, const char*> rows[] = {
         {{"--json", "--count", "2x"}, "--count needs a positive whole number, not \"2x\""},
         {{"--screenshot", "a.png", "--readings"}, "--readings needs a whole number"},

@@ -80,7 +80,7 @@ TEST(JsonLines, PrimesBothBaselinesThenWritesOneFlushedLinePerReading) {
     SystemSampler system(std::make_unique<testing::FakeHost>(host));
     auto table = std::make_shared<testing::FakeProcessTable::State>();
     table->listing = {1};
-    table->processes[1] = {.usage = {.physicalFootprint = 4096}, .name = "init"};
+    table->processes[1] = {.usage = ProcessUsage{.physicalFootprint = 4096}, .name = "init"};
     ProcessSampler processes(std::make_unique<testing::FakeProcessTable>(table));
 
     std::FILE* output = std::tmpfile();

@@ -103,7 +103,7 @@ TEST_F(MetricsStoreTest, PublishesEveryFieldOfAPassBeforeSignallingOnceAndNothin
          {std::tuple{10, "bash", 4096U}, {11, "bash", 8192U}, {12, "sshd", 0U}}) {
         machine_.processes->listing.push_back(pid);
         machine_.processes->processes[pid] = {
-            .usage = {.physicalFootprint = memory, .shortName = name},
+            .usage = ProcessUsage{.physicalFootprint = memory, .shortName = name},
             .name = name,
             .readable = pid != 12};
     }

@@ -39,7 +39,7 @@ protected:
              std::uint64_t memory = 0) {
         state_->listing.push_back(pid);
         state_->processes[pid] = {
-            .usage = {.physicalFootprint = memory, .startTime = 1, .shortName = name},
+            .usage = ProcessUsage{.physicalFootprint = memory, .startTime = 1, .shortName = name},
             .path = std::move(path),
             .name = name};
     }
@@ -81,8 +81,9 @@ TEST_F(ProcessSamplerTest, ResolvesAProcessAgainOnlyWhenItChangedOrWasNotRead) {
 
     state_->processes[50].path = "/usr/bin/python3";
     state_->processes[50].name = usage(50).shortName = "python3";
-    state_->processes[51] = {.usage = {.userTime = 3 * second, .startTime = 99, .shortName = "new"},
-                             .name = "new"};
+    state_->processes[51] = {
+        .usage = ProcessUsage{.userTime = 3 * second, .startTime = 99, .shortName = "new"},
+        .name = "new"};
     const ProcessSample sample = pass();
     EXPECT_EQ(state_->pathReads, 4);
     EXPECT_EQ(row(sample, "process:bash").processCount, 0);

@@ -26,7 +26,8 @@ TEST(VantricProgram, ExitsZeroAfterWhatWasAskedTwoWithAUsageLineOnABadArgumentAn
         exitStatus("--info | grep -c '^{\"chip\":.*\"coreSummary\":\"[0-9]* cores' | grep -qx 1"),
         0);
     EXPECT_EQ(exitStatus("--help | grep -q '^usage: vantric'"), 0);
-    EXPECT_EQ(exitStatus("--help >/dev/null"), 0);
+    EXPECT_EQ(exitStatus("--help | grep -q '^  --json$'"), 0);
+    EXPECT_EQ(exitStatus("--version | grep -qx 'vantric " VANTRIC_VERSION "'"), 0);
     EXPECT_EQ(exitStatus("--info >/dev/full 2>/dev/null"), 1);
     EXPECT_EQ(exitStatus("--info 2>&1 >/dev/full | grep -q 'cannot write'"), 0);
 }

@@ -95,10 +95,10 @@ TEST_F(MainViewTest, ShowsNoBadgeBeforeTheFirstPassAndFiguresInSightAfterIt) {
 TEST_F(MainViewTest, EveryPageFitsTheNarrowestWindowWithoutScrollingSideways) {
     machine.queueProcessorLoad(0.25, 0.12);
     machine.processes->listing = {7};
-    machine.processes->processes[7] = {.usage = {.physicalFootprint = 3000ULL << 30,
-                                                 .startTime = 1,
-                                                 .shortName = "compositor",
-                                                 .gpu = ProcessGpu{.percent = 100}},
+    machine.processes->processes[7] = {.usage = ProcessUsage{.physicalFootprint = 3000ULL << 30,
+                                                             .startTime = 1,
+                                                             .shortName = "compositor",
+                                                             .gpu = ProcessGpu{.percent = 100}},
                                        .name = "compositor"};
     open();
     showAt(*view, view->minimumWidth(), view->minimumHeight());
@@ -186,7 +186,9 @@ TEST_F(MainViewTest, EveryPageShowsTheMachinesTextPlainAndLegibleOnADarkDesktop)
     machine.processes->listing = {7, 8};
     for (const std::int32_t pid : {7, 8}) {
         machine.processes->processes[pid] = {
-            .usage = {.physicalFootprint = 300ULL << 20, .startTime = 1, .shortName = "<u>app</u>"},
+            .usage =
+                ProcessUsage{
+                    .physicalFootprint = 300ULL << 20, .startTime = 1, .shortName = "<u>app</u>"},
             .path = "/usr/bin/<u>app</u>",
             .name = "<u>app</u>"};
     }
