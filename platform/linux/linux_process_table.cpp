@@ -75,8 +75,9 @@ std::optional<std::int32_t> processIdentifier(const char* name) {
 
 constexpr std::string_view deletedSuffix = " (deleted)";
 
-// How many passes a process's swapped amount is kept before status is read again.
-constexpr std::uint64_t swapRefreshPasses = 10;
+// How many passes a process's swapped amount, and the resident amount of a process that neither
+// ran nor faulted, are kept before they are read again.
+constexpr std::uint64_t refreshPasses = 10;
 
 }  // namespace
 
@@ -180,6 +181,7 @@ int LinuxProcessTable::countProcesses() {
         if (files.start != stat->startTicks) {
             release(files.footprint);  // an earlier process's, when there is one
             files.swappedBytes.reset();
+            files.residentBytes.reset();
             files.start = stat->startTicks;
         }
         listed_.push_back(Listed{.pid = *pid,
@@ -187,6 +189,7 @@ int LinuxProcessTable::countProcesses() {
                                  .userTicks = stat->userTicks,
                                  .systemTicks = stat->systemTicks,
                                  .startTicks = stat->startTicks,
+                                 .activity = stat->userTicks + stat->systemTicks + stat->faults,
                                  .name = std::string(stat->name)});
         if (scan_) {
             scan_->visit(dirfd(directory_), *pid, stat->startTicks,
@@ -224,7 +227,7 @@ std::optional<ProcessUsage> LinuxProcessTable::usage(std::int32_t pid) {
     if (process == nullptr || !process->readable || files == files_.end()) {
         return std::nullopt;
     }
-    const auto footprintBytes = footprint(pid, files->second);
+    const auto footprintBytes = footprint(*process, files->second);
     if (!footprintBytes) {
         return std::nullopt;
     }
@@ -237,7 +240,8 @@ std::optional<ProcessUsage> LinuxProcessTable::usage(std::int32_t pid) {
         .gpu = options_.gpuClients ? options_.gpuClients->process(pid) : std::nullopt};
 }
 
-std::optional<std::uint64_t> LinuxProcessTable::footprint(std::int32_t pid, OpenFiles& files) {
+std::optional<std::uint64_t> LinuxProcessTable::footprint(const Listed& process, OpenFiles& files) {
+    const std::int32_t pid = process.pid;
     if (options_.footprint == FootprintSource::status) {
         const auto text = read(files.footprint, pid, "status");
         const auto memory = text ? parseStatusMemory(*text) : std::nullopt;
@@ -246,16 +250,21 @@ std::optional<std::uint64_t> LinuxProcessTable::footprint(std::int32_t pid, Open
         }
         return (memory->resident + memory->swapped) * 1024;
     }
-    const auto text = read(files.footprint, pid, "statm");
-    const auto pages = text ? parseStatmPrivatePages(*text) : std::nullopt;
-    if (!pages) {
-        return std::nullopt;
+    const bool due = (pass_ + static_cast<std::uint64_t>(pid)) % refreshPasses == 0;
+    if (!files.residentBytes || files.activityAtRead != process.activity || due) {
+        const auto text = read(files.footprint, pid, "statm");
+        const auto pages = text ? parseStatmPrivatePages(*text) : std::nullopt;
+        if (!pages) {
+            files.residentBytes.reset();
+            return std::nullopt;
+        }
+        files.residentBytes = *pages * pageSize_;
+        files.activityAtRead = process.activity;
     }
-    const std::uint64_t resident = *pages * pageSize_;
+    const std::uint64_t resident = *files.residentBytes;
     if (options_.footprint == FootprintSource::statm) {
         return resident;
     }
-    const bool due = (pass_ + static_cast<std::uint64_t>(pid)) % swapRefreshPasses == 0;
     if (nothingSwapped_) {
         files.swappedBytes = 0;
     } else if (!files.swappedBytes || due) {

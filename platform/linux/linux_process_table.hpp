@@ -47,6 +47,12 @@ namespace vantric {
 //                          no swap in use (a machine without swap, or one that has not needed
 //                          it), no process can have a page there, and status is not read at all:
 //                          the pass costs what statm alone does.
+// statm is read again only for a process that ran or took a page fault since the last read (its
+// stat line's times and fault counts moved), and otherwise at its turn in the same ten-pass round
+// as its swap. Its pages only grow through faults, which the kernel counts exactly at each one,
+// so a process that did neither grew nothing; what it lost without running (pages the kernel
+// reclaimed or swapped out) shows within ten passes, together with its swap. On a desktop most
+// processes sleep, and this skips most of their reads.
 // Path: the target of /proc/PID/exe, without the " (deleted)" the kernel appends once the file
 // has been replaced (a package upgrade), so the process keeps its application. Another user's
 // process has no readable link, and a kernel thread none at all: both give an empty path.
@@ -111,8 +117,10 @@ private:
         int stat = -1;
         int footprint = -1;
         std::uint64_t start = 0;
-        std::uint64_t pass = 0;                       // the last pass that listed the identifier
-        std::optional<std::uint64_t> swappedBytes{};  // as status said at the last look
+        std::uint64_t pass = 0;                        // the last pass that listed the identifier
+        std::optional<std::uint64_t> swappedBytes{};   // as status said at the last look
+        std::optional<std::uint64_t> residentBytes{};  // as statm said at the last read
+        std::uint64_t activityAtRead = 0;              // the process's activity then
     };
     // One process of the current listing and what its stat line said.
     struct Listed {
@@ -121,13 +129,15 @@ private:
         std::uint64_t userTicks = 0;
         std::uint64_t systemTicks = 0;
         std::uint64_t startTicks = 0;
+        // Times and page faults summed: unchanged while the process neither ran nor faulted.
+        std::uint64_t activity = 0;
         std::string name{};
     };
 
     bool openDirectory();
     std::optional<std::string_view> read(int& descriptor, std::int32_t pid, const char* file,
                                          bool mayKeepOpen = true);
-    std::optional<std::uint64_t> footprint(std::int32_t pid, OpenFiles& files);
+    std::optional<std::uint64_t> footprint(const Listed& process, OpenFiles& files);
     void release(int& descriptor);
     void closeFiles(OpenFiles& files);
     const Listed* find(std::int32_t pid);

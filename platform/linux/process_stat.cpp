@@ -10,6 +10,8 @@ namespace {
 
 // Positions after the name, counting the state (field 3 of the line) as 0.
 constexpr std::size_t flagsField = 6;
+constexpr std::size_t minorFaultsField = 7;
+constexpr std::size_t majorFaultsField = 9;
 constexpr std::size_t userField = 11;
 constexpr std::size_t systemField = 12;
 constexpr std::size_t startField = 19;
@@ -38,8 +40,8 @@ std::optional<ProcessStat> parseProcessStat(std::string_view text) {
         if (token.empty()) {
             return std::nullopt;
         }
-        if (field != flagsField && field != userField && field != systemField &&
-            field != startField) {
+        if (field != flagsField && field != minorFaultsField && field != majorFaultsField &&
+            field != userField && field != systemField && field != startField) {
             continue;
         }
         const auto value = parseUnsigned(token);
@@ -53,6 +55,8 @@ std::optional<ProcessStat> parseProcessStat(std::string_view text) {
             }
             stat.flags = static_cast<std::uint32_t>(*value);
             break;
+        case minorFaultsField:
+        case majorFaultsField: stat.faults += *value; break;
         case userField: stat.userTicks = *value; break;
         case systemField: stat.systemTicks = *value; break;
         default: stat.startTicks = *value; break;

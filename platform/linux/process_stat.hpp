@@ -12,7 +12,10 @@ struct ProcessStat {
     std::uint32_t flags = 0;        // PF_* flags
     std::uint64_t userTicks = 0;    // utime, in clock ticks
     std::uint64_t systemTicks = 0;  // stime, in clock ticks
-    std::uint64_t startTicks = 0;   // starttime: clock ticks after boot
+    // minflt + majflt: the page faults of all the process's threads, living and gone. Counted at
+    // each fault, where the times are sampled at the clock tick.
+    std::uint64_t faults = 0;
+    std::uint64_t startTicks = 0;  // starttime: clock ticks after boot
 
     // Kernel threads run no program of a user's, have no memory of their own and no executable.
     bool kernelThread() const { return (flags & 0x00200000U) != 0; }  // PF_KTHREAD
@@ -21,7 +24,7 @@ struct ProcessStat {
 // One line of /proc/PID/stat. The name is whatever the process set (up to 15 bytes, spaces and
 // parentheses included), so it runs from the first '(' to the last ')' and the numbered fields
 // are counted after that. Nothing when the line is cut short or a field used is not a number, or
-// a time beyond 2^58 ticks (garbage).
+// a time or a fault count beyond 2^58 (garbage).
 std::optional<ProcessStat> parseProcessStat(std::string_view text);
 
 // /proc/PID/statm -> resident minus shared pages: the resident memory that is the process's own

@@ -33,6 +33,12 @@ void copyDesktop(const TemporaryTree& tree) {
         std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
 }
 
+// The file's first `from` becomes `to`.
+void edit(const std::filesystem::path& file, std::string_view from, std::string_view to) {
+    std::string text = testing::readFile(file);
+    testing::writeFile(file, text.replace(text.find(from), from.size(), to));
+}
+
 TEST(LinuxProcessTable, ListsProcessesAndReadsTheirTimesNamesAndPaths) {
     LinuxProcessTable table(desktop);
     // Not 2 and 95 (kernel threads), 0, +7, sys or uptime; 3004 is listed though unreadable.
@@ -106,16 +112,54 @@ TEST(LinuxProcessTable, SeesProcessesGoAndIdentifiersComeBackAsNewProcesses) {
 
     // 1310 ends, and 1204 now names a process started later, with nothing in swap.
     std::filesystem::remove_all(tree / "proc/1310");
-    const auto edit = [&](const char* file, std::string_view from, const char* to) {
-        std::string text = testing::readFile(tree / file);
-        testing::writeFile(tree / file, text.replace(text.find(from), from.size(), to));
-    };
-    edit("proc/1204/stat", " 5000 ", " 9000 ");
-    edit("proc/1204/status", "VmSwap:\t  1024 kB", "VmSwap:\t     0 kB");
+    edit(tree / "proc/1204/stat", " 5000 ", " 9000 ");
+    edit(tree / "proc/1204/status", "VmSwap:\t  1024 kB", "VmSwap:\t     0 kB");
     const auto second = listing(table);
     EXPECT_FALSE(std::binary_search(second.begin(), second.end(), 1310));
     EXPECT_EQ(table.usage(1204)->startTime, 9000U);
     EXPECT_EQ(table.usage(1204)->physicalFootprint, 2048U * 1024);  // not the old one's swap
+}
+
+// Resident memory grows only through page faults, so statm is read again when the stat line says
+// the process ran or faulted; a process that did neither keeps its amount until its turn, within
+// ten passes, which bounds how long a shrink goes unseen.
+TEST(LinuxProcessTable, RereadsResidentMemoryWhenTheProcessRanOrFaultedElseWithinTenPasses) {
+    TemporaryTree tree;
+    copyDesktop(tree);
+    LinuxProcessTable table(tree.root(), {.footprint = LinuxProcessTable::FootprintSource::statm});
+    const auto passKilobytes = [&] {
+        listing(table);
+        return table.usage(1204)->physicalFootprint / 1024;
+    };
+    const auto setResidentPages = [&](int pages) {
+        testing::writeFile(tree / "proc/1204/statm",
+                           "2280 " + std::to_string(pages) + " 768 5 0 512 0\n");
+    };
+    EXPECT_EQ(passKilobytes(), 2048U);
+
+    // Reclaimed while asleep: kept at first (bash's turn comes at the fifth pass after), then seen.
+    setResidentPages(1024);
+    std::vector<std::uint64_t> asleep;
+    for (int pass = 0; pass < 10; ++pass) {
+        asleep.push_back(passKilobytes());
+    }
+    EXPECT_EQ(asleep.front(), 2048U);
+    EXPECT_EQ(std::count(asleep.begin(), asleep.end(), 2048U),
+              std::find(asleep.begin(), asleep.end(), 1024U) - asleep.begin());
+    EXPECT_EQ(asleep.back(), 1024U);
+
+    // Each field that moves is read at once: minor and major faults, user and system time.
+    int pages = 1024;
+    for (const auto& [from, to] : std::initializer_list<std::pair<const char*, const char*>>{
+             {" 135 0 0 0 300 100 ", " 136 0 0 0 300 100 "},
+             {" 136 0 0 0 300 100 ", " 136 0 1 0 300 100 "},
+             {" 136 0 1 0 300 100 ", " 136 0 1 0 301 100 "},
+             {" 136 0 1 0 301 100 ", " 136 0 1 0 301 101 "}}) {
+        pages += 256;
+        setResidentPages(pages);
+        edit(tree / "proc/1204/stat", from, to);
+        EXPECT_EQ(passKilobytes(), static_cast<std::uint64_t>(pages - 768) * 4) << to;
+    }
 }
 
 // The real /proc: descriptors stay open between passes and go with their process.

@@ -17,8 +17,9 @@ TEST(ProcessStat, CountsFieldsFromTheLastParenthesisSoNamesCannotShiftThem) {
 
     const std::string bashText = readFixture("processes/captured/bash.stat");
     const ProcessStat bash = parseProcessStat(bashText).value();
-    EXPECT_EQ(std::tuple(bash.userTicks, bash.systemTicks, bash.startTicks),
-              std::tuple(3UL, 8UL, 421714UL));
+    // Its own faults, minor and major, without its children's (989643 and 270).
+    EXPECT_EQ(std::tuple(bash.userTicks, bash.systemTicks, bash.startTicks, bash.faults),
+              std::tuple(3UL, 8UL, 421714UL, 10394UL));
     EXPECT_TRUE(
         parseProcessStat(readFixture("processes/captured/kthreadd.stat")).value().kernelThread());
 
