@@ -140,6 +140,7 @@ TEST(LinuxProcessTable, RereadsResidentMemoryWhenTheProcessRanOrFaultedElseWithi
     // Reclaimed while asleep: kept at first (bash's turn comes at the fifth pass after), then seen.
     setResidentPages(1024);
     std::vector<std::uint64_t> asleep;
+    asleep.reserve(10);
     for (int pass = 0; pass < 10; ++pass) {
         asleep.push_back(passKilobytes());
     }
