@@ -1,6 +1,7 @@
 # Writes a Debian changelog with one entry per release that the AppStream metainfo lists, newest
 # first, each dated as Debian dates them (RFC 5322, at midnight UTC) and with one item per
 # paragraph or list item of the release's description.
+include("${CMAKE_CURRENT_LIST_DIR}/write_if_changed.cmake")
 
 # "Tue, 08 Dec 2026 00:00:00 +0000" from "2026-12-08": the weekday from the days since the epoch.
 function(vantric_changelog_date out iso)
@@ -79,12 +80,5 @@ function(vantric_debian_changelog metainfo_path maintainer output)
         string(FIND "${metainfo}" "<release " start)
     endwhile()
     string(REGEX REPLACE "\n\n$" "\n" changelog "${changelog}")
-    # Written only when changed, so that the package's changelog is not compressed again for nothing.
-    set(old "")
-    if(EXISTS "${output}")
-        file(READ "${output}" old)
-    endif()
-    if(NOT old STREQUAL changelog)
-        file(WRITE "${output}" "${changelog}")
-    endif()
+    vantric_write_if_changed("${output}" "${changelog}")
 endfunction()

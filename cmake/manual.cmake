@@ -14,6 +14,7 @@ function(vantric_manual target source)
                 "-DPAGE=${page}" "-DHEADER=${header}" "-DVERSION=${PROJECT_VERSION}"
                 "-DDATE=${VANTRIC_RELEASE_DATE}" -P "${PROJECT_SOURCE_DIR}/cmake/render_manual.cmake"
         DEPENDS "${source}" "${PROJECT_SOURCE_DIR}/cmake/render_manual.cmake"
+                "${PROJECT_SOURCE_DIR}/cmake/write_if_changed.cmake"
         COMMENT "Rendering the manual of ${program}"
         VERBATIM)
     add_custom_command(

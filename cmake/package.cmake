@@ -21,7 +21,7 @@ add_custom_target(vantric_changelog ALL DEPENDS "${CMAKE_CURRENT_BINARY_DIR}/pac
 install(FILES "${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz" DESTINATION "${package_documents}")
 
 file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/packaging/conffiles"
-    "/etc/xdg/autostart/org.vantric.Vantric.WidgetHost.desktop\n")
+    "/etc/xdg/autostart/${VANTRIC_AUTOSTART_ENTRY}\n")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantric)

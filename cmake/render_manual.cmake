@@ -14,6 +14,7 @@
 # The --help text is the synopsis as usage lines, the summary, and the OPTIONS section as written.
 
 cmake_minimum_required(VERSION 3.25)
+include("${CMAKE_CURRENT_LIST_DIR}/write_if_changed.cmake")
 
 foreach(required SOURCE PAGE HEADER VERSION DATE)
     if(NOT DEFINED ${required})
@@ -131,17 +132,5 @@ inline constexpr std::string_view help = R\"manual(${help})manual\";
 }  // namespace vantric::manual
 ")
 
-# Written only when changed, so that a rebuild does not recompile the program for nothing.
-foreach(kind roff header)
-    set(path "${PAGE}")
-    if(kind STREQUAL "header")
-        set(path "${HEADER}")
-    endif()
-    set(old "")
-    if(EXISTS "${path}")
-        file(READ "${path}" old)
-    endif()
-    if(NOT old STREQUAL "${${kind}}")
-        file(WRITE "${path}" "${${kind}}")
-    endif()
-endforeach()
+vantric_write_if_changed("${PAGE}" "${roff}")
+vantric_write_if_changed("${HEADER}" "${header}")
