@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
@@ -53,6 +54,40 @@ HistoryChart::HistoryChart(const QColor& color, int capacity, QWidget* parent)
     setFixedHeight(chartHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFont(TextStyle::caption());
+    measureLabels();
+}
+
+void HistoryChart::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        measureLabels();
+        update();
+    }
+}
+
+void HistoryChart::measureLabels() {
+    const QFontMetricsF metrics(font());
+    const auto laidOut = [this](const QString& text) {
+        QStaticText label(text);
+        label.setTextFormat(Qt::PlainText);
+        label.prepare(QTransform(), font());
+        return label;
+    };
+    percentLabels_.clear();
+    double labelWidth = 0;
+    for (const int mark : percentMarks) {
+        percentLabels_.push_back(laidOut(percentLabel(mark)));
+        labelWidth = std::max(labelWidth, percentLabels_.back().size().width());
+    }
+    timeLabels_.clear();
+    for (const int mark : timeMarks) {
+        timeLabels_.push_back(laidOut(timeLabel(mark)));
+    }
+    // The outermost labels are centred on the plot's edges: leave room for the half of them
+    // that reaches beyond the plot.
+    labelMargins_ = QMarginsF(std::ceil(labelWidth + labelGap), std::ceil(metrics.height() / 2),
+                              std::ceil(timeLabels_.back().size().width() / 2),
+                              std::ceil(labelGap / 2 + metrics.height()));
 }
 
 void HistoryChart::setValues(std::vector<double> values) {
@@ -66,19 +101,10 @@ void HistoryChart::setColor(const QColor& color) {
 }
 
 QRectF HistoryChart::plotArea() const {
-    const QFontMetricsF metrics(font());
-    double labelWidth = 0;
-    for (const int mark : percentMarks) {
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(percentLabel(mark)));
-    }
-    // The outermost labels are centred on the plot's edges: leave room for the half of them
-    // that reaches beyond the plot.
-    const double left = std::ceil(labelWidth + labelGap);
-    const double top = std::ceil(metrics.height() / 2);
-    const double right = std::ceil(metrics.horizontalAdvance(timeLabel(0)) / 2);
-    const double bottom = std::ceil(labelGap / 2 + metrics.height());
-    return QRectF(left, top, std::max(0.0, width() - left - right),
-                  std::max(0.0, height() - top - bottom));
+    const QMarginsF& margins = labelMargins_;
+    return QRectF(margins.left(), margins.top(),
+                  std::max(0.0, width() - margins.left() - margins.right()),
+                  std::max(0.0, height() - margins.top() - margins.bottom()));
 }
 
 QPointF HistoryChart::plotPosition(std::size_t index, std::size_t count, double value) const {
@@ -114,31 +140,30 @@ void HistoryChart::paintEvent(QPaintEvent* /*event*/) {
 
 void HistoryChart::paintAxes(QPainter& painter) const {
     const QRectF plot = plotArea();
-    const QFontMetricsF metrics(font());
     const QColor grid = withOpacity(TextStyle::primaryText(palette()), gridOpacity);
     const QColor label = TextStyle::secondaryText(palette());
     painter.setFont(font());
 
-    for (const int mark : percentMarks) {
-        const double y = yPosition(mark);
+    for (std::size_t index = 0; index < percentMarks.size(); ++index) {
+        const double y = yPosition(percentMarks[index]);
         painter.setPen(QPen(grid, 1));
         painter.drawLine(QPointF(plot.left(), pixelCentre(y)),
                          QPointF(plot.right(), pixelCentre(y)));
-        const QRectF box(0, y - metrics.height() / 2, plot.left() - labelGap, metrics.height());
+        const QSizeF size = percentLabels_[index].size();
         painter.setPen(label);
-        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, percentLabel(mark));
+        painter.drawStaticText(
+            QPointF(plot.left() - labelGap - size.width(), y - size.height() / 2),
+            percentLabels_[index]);
     }
-    for (const int mark : timeMarks) {
-        const double x = xPosition(mark);
+    for (std::size_t index = 0; index < timeMarks.size(); ++index) {
+        const double x = xPosition(timeMarks[index]);
         painter.setPen(QPen(grid, 1));
         painter.drawLine(QPointF(pixelCentre(x), plot.top()),
                          QPointF(pixelCentre(x), plot.bottom()));
-        const QString text = timeLabel(mark);
-        const double textWidth = metrics.horizontalAdvance(text);
-        const QRectF box(x - textWidth / 2, plot.bottom() + labelGap / 2, textWidth,
-                         metrics.height());
+        const QSizeF size = timeLabels_[index].size();
         painter.setPen(label);
-        painter.drawText(box, Qt::AlignCenter, text);
+        painter.drawStaticText(QPointF(x - size.width() / 2, plot.bottom() + labelGap / 2),
+                               timeLabels_[index]);
     }
 }
 

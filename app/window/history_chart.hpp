@@ -4,8 +4,10 @@
 #include <vector>
 
 #include <QColor>
+#include <QMarginsF>
 #include <QPointF>
 #include <QRectF>
+#include <QStaticText>
 #include <QWidget>
 
 namespace vantric {
@@ -41,8 +43,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The axis labels laid out once per font, and the room they take around the plot: painting
+    // every second shapes no text.
+    void measureLabels();
     double xPosition(double time) const;
     double yPosition(double percent) const;
     void paintAxes(QPainter& painter) const;
@@ -51,6 +57,9 @@ private:
     QColor color_;
     int capacity_ = 120;
     std::vector<double> values_;
+    QMarginsF labelMargins_;
+    std::vector<QStaticText> percentLabels_;  // one per percent mark
+    std::vector<QStaticText> timeLabels_;     // one per time mark
 };
 
 }  // namespace vantric

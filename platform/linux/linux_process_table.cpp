@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "platform/linux/proc_file.hpp"
@@ -78,6 +79,9 @@ constexpr std::string_view deletedSuffix = " (deleted)";
 // How many passes a process's swapped amount, and the resident amount of a process that neither
 // ran nor faulted, are kept before they are read again.
 constexpr std::uint64_t refreshPasses = 10;
+// How many passes read the stat line of a process whose clock just moved without asking the
+// clock first: a process that ran in the last second is likely to run in the next one.
+constexpr int clockRestPasses = 4;
 
 }  // namespace
 
@@ -85,7 +89,10 @@ LinuxProcessTable::LinuxProcessTable(const std::filesystem::path& root)
     : LinuxProcessTable(root, Options{}) {}
 
 LinuxProcessTable::LinuxProcessTable(const std::filesystem::path& root, const Options& options)
-    : proc_(root / "proc"), options_(options), swaps_(proc_ / "swaps") {
+    : proc_(root / "proc"),
+      options_(options),
+      swaps_(proc_ / "swaps"),
+      loadavg_(proc_ / "loadavg") {
     keptOpenLimit_ = options.keptOpenLimit ? *options.keptOpenLimit : raiseOpenFileLimit();
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pageSize > 0) {
@@ -123,6 +130,12 @@ bool LinuxProcessTable::openDirectory() {
         return false;
     }
     live_ = regeneratesOnRead(dirfd(directory_));
+    std::array<char, 32> self{};
+    const ssize_t length = readlinkat(dirfd(directory_), "self", self.data(), self.size());
+    sameNamespace_ =
+        live_ && length > 0 &&
+        processIdentifier(std::string(self.data(), static_cast<std::size_t>(length)).c_str()) ==
+            getpid();
     return true;
 }
 
@@ -130,7 +143,6 @@ int LinuxProcessTable::countProcesses() {
     if (directory_ == nullptr && !openDirectory()) {
         return 0;
     }
-    rewinddir(directory_);
     ++pass_;
     if (scan_) {
         scan_->beginPass();
@@ -145,56 +157,18 @@ int LinuxProcessTable::countProcesses() {
         nothingSwapped_ = swapUsed == std::uint64_t{0};
     }
 
-    while (true) {
-        errno = 0;
-        // readdir is safe on a stream that only this table reads.
-        const dirent* entry = readdir(directory_);  // NOLINT(concurrency-mt-unsafe)
-        if (entry == nullptr) {
-            if (errno != 0) {
-                return 0;
-            }
-            break;
+    if (noneStartedSinceListing()) {
+        // The same identifiers as at the last pass, less those that have gone since.
+        known_.clear();
+        for (const auto& [pid, files] : files_) {
+            known_.push_back(pid);
         }
-        const auto pid = processIdentifier(entry->d_name);
-        if (!pid) {
-            continue;
+        for (const std::int32_t pid : known_) {
+            visit(pid, false);
         }
-        OpenFiles& files = files_[*pid];
-        files.pass = pass_;
-        const bool wasOpen = files.stat >= 0;
-        auto text = read(files.stat, *pid, "stat");
-        if (!text && wasOpen) {
-            // The process the descriptors belonged to has gone; the identifier may already
-            // name a new one.
-            closeFiles(files);
-            text = read(files.stat, *pid, "stat");
-        }
-        const auto stat = text ? parseProcessStat(*text) : std::nullopt;
-        if (!stat) {
-            // Listed but unreadable: counted, and its usage will not be read.
-            listed_.push_back(Listed{.pid = *pid});
-            continue;
-        }
-        if (stat->kernelThread()) {
-            continue;
-        }
-        if (files.start != stat->startTicks) {
-            release(files.footprint);  // an earlier process's, when there is one
-            files.swappedBytes.reset();
-            files.residentBytes.reset();
-            files.start = stat->startTicks;
-        }
-        listed_.push_back(Listed{.pid = *pid,
-                                 .readable = true,
-                                 .userTicks = stat->userTicks,
-                                 .systemTicks = stat->systemTicks,
-                                 .startTicks = stat->startTicks,
-                                 .activity = stat->userTicks + stat->systemTicks + stat->faults,
-                                 .name = std::string(stat->name)});
-        if (scan_) {
-            scan_->visit(dirfd(directory_), *pid, stat->startTicks,
-                         stat->userTicks + stat->systemTicks);
-        }
+    } else if (!listDirectory()) {
+        lastIdentifier_.reset();
+        return 0;
     }
     for (auto entry = files_.begin(); entry != files_.end();) {
         if (entry->second.pass == pass_) {
@@ -208,6 +182,129 @@ int LinuxProcessTable::countProcesses() {
         scan_->endPass(dirfd(directory_), *options_.gpuClients);
     }
     return static_cast<int>(std::min<std::size_t>(listed_.size(), INT_MAX));
+}
+
+bool LinuxProcessTable::listDirectory() {
+    rewinddir(directory_);
+    while (true) {
+        errno = 0;
+        // readdir is safe on a stream that only this table reads.
+        const dirent* entry = readdir(directory_);  // NOLINT(concurrency-mt-unsafe)
+        if (entry == nullptr) {
+            return errno == 0;
+        }
+        if (const auto pid = processIdentifier(entry->d_name)) {
+            visit(*pid, true);
+        }
+    }
+}
+
+// The kernel hands out identifiers in turn, and /proc/loadavg names the last one given, to a
+// process or a thread. While it stays the same, nothing has started since the last listing and
+// the identifiers the table knows are all there are. Only where /proc is of the table's own
+// namespace (its "self" is this process), as loadavg counts in that one.
+bool LinuxProcessTable::noneStartedSinceListing() {
+    if (!sameNamespace_) {
+        return false;
+    }
+    const auto text = loadavg_.read();
+    const auto last = text ? parseLastIdentifier(*text) : std::nullopt;
+    const bool same = last && lastIdentifier_ == last;
+    lastIdentifier_ = last;
+    return same;
+}
+
+void LinuxProcessTable::visit(std::int32_t pid, bool listed) {
+    OpenFiles& files = files_[pid];
+    if (statUnchanged(files, pid)) {
+        files.pass = pass_;
+        if (!files.kernelThread) {
+            listProcess(*files.lastStat);
+        }
+        return;
+    }
+    const bool wasOpen = files.stat >= 0;
+    auto text = read(files.stat, pid, "stat");
+    if (!text && wasOpen) {
+        // The process the descriptors belonged to has gone; the identifier may already name a
+        // new one.
+        closeFiles(files);
+        text = read(files.stat, pid, "stat");
+    }
+    const auto stat = text ? parseProcessStat(*text) : std::nullopt;
+    if (!stat) {
+        files.lastStat.reset();
+        if (listed || faccessat(dirfd(directory_), RelativePath(pid, "").c_str(), F_OK, 0) == 0) {
+            // Listed but unreadable: counted, and its usage will not be read.
+            files.pass = pass_;
+            listed_.push_back(Listed{.pid = pid});
+        }
+        return;
+    }
+    files.pass = pass_;
+    files.kernelThread = stat->kernelThread();
+    files.lastStat = Listed{.pid = pid,
+                            .readable = true,
+                            .userTicks = stat->userTicks,
+                            .systemTicks = stat->systemTicks,
+                            .startTicks = stat->startTicks,
+                            .activity = stat->userTicks + stat->systemTicks + stat->faults,
+                            .name = std::string(stat->name)};
+    if (files.kernelThread) {
+        return;
+    }
+    if (files.start != stat->startTicks) {
+        release(files.footprint);  // an earlier process's, when there is one
+        files.swappedBytes.reset();
+        files.residentBytes.reset();
+        files.start = stat->startTicks;
+    }
+    listProcess(*files.lastStat);
+}
+
+void LinuxProcessTable::listProcess(const Listed& process) {
+    listed_.push_back(process);
+    if (scan_) {
+        scan_->visit(dirfd(directory_), process.pid, process.startTicks,
+                     process.userTicks + process.systemTicks);
+    }
+}
+
+// Asks the clock before the stat line is read, so that a process that runs in between shows at
+// the next pass. Only procfs has clocks to ask: a fixture's identifiers are nobody's.
+bool LinuxProcessTable::statUnchanged(OpenFiles& files, std::int32_t pid) {
+    if (!live_) {
+        return false;
+    }
+    if (files.clockRestPasses > 0) {
+        --files.clockRestPasses;
+        files.clockAtStat.reset();
+        return false;
+    }
+    if (!files.clock) {
+        clockid_t clock{};
+        if (clock_getcpuclockid(pid, &clock) != 0) {
+            return false;
+        }
+        files.clock = clock;
+    }
+    timespec now{};
+    if (clock_gettime(*files.clock, &now) != 0) {
+        files.clockAtStat.reset();
+        return false;
+    }
+    constexpr std::uint64_t nanosecondsPerSecond = 1'000'000'000;
+    const std::uint64_t nanoseconds =
+        static_cast<std::uint64_t>(now.tv_sec) * nanosecondsPerSecond +
+        static_cast<std::uint64_t>(now.tv_nsec);
+    if (files.lastStat && files.clockAtStat == nanoseconds) {
+        return true;
+    }
+    if (files.clockAtStat) {
+        files.clockRestPasses = clockRestPasses;  // it ran, and will likely run again at once
+    }
+    files.clockAtStat = nanoseconds;
+    return false;
 }
 
 int LinuxProcessTable::listProcesses(std::span<std::int32_t> identifiers) {

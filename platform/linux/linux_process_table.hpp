@@ -15,6 +15,7 @@
 #include "platform/process_table.hpp"
 
 #include <dirent.h>
+#include <time.h>
 
 namespace vantric {
 
@@ -23,7 +24,11 @@ namespace vantric {
 //
 // Listing: the numeric entries of /proc, less the kernel's own threads (PF_KTHREAD in the flags of
 // their stat line), which run no program of a user's. Counting the processes takes the listing
-// and reads every stat line; the fill that follows hands out that listing.
+// and reads every stat line; the fill that follows hands out that listing. Listing /proc costs
+// the kernel a lookup per entry, a quarter of a pass once the sleeping processes cost one system
+// call each, so it is skipped while no identifier has been handed out since the last listing
+// (the last one /proc/loadavg names is unchanged): then the processes are those of the last
+// pass, less those whose files now say they have gone.
 //
 // Usage: processor time is utime + stime of /proc/PID/stat in clock ticks, and the timebase turns
 // clock ticks into nanoseconds (numer / denom = 10^9 / the tick rate); the start time is
@@ -53,6 +58,16 @@ namespace vantric {
 // so a process that did neither grew nothing; what it lost without running (pages the kernel
 // reclaimed or swapped out) shows within ten passes, together with its swap. On a desktop most
 // processes sleep, and this skips most of their reads.
+// Stat: read again only when it can have changed. A process's processor clock (the kernel's
+// sum of its threads' run time, in nanoseconds, which clock_gettime gives for any process the
+// table can list) is read before each stat read; while it stands still the process did not run,
+// and a process that did not run changed nothing its stat line says (times, faults, name), so
+// the last line's figures are kept without a read. On a desktop most processes sleep, and one
+// system call for the clock costs about half of reading and parsing the line. A process whose
+// clock moved is likely to run again at once, so its clock is not asked for the next few passes
+// (its stat line is read, as it would be anyway); then it is watched again. A process that gives
+// no clock (it has gone, or the kernel refuses) is read as before. A new process on the same
+// identifier has a clock of its own, which differs to the nanosecond from the old one's.
 // Path: the target of /proc/PID/exe, without the " (deleted)" the kernel appends once the file
 // has been replaced (a package upgrade), so the process keeps its application. Another user's
 // process has no readable link, and a kernel thread none at all: both give an empty path.
@@ -112,16 +127,6 @@ public:
     const DrmClientScan* drmScan() const { return scan_.get(); }
 
 private:
-    // The descriptors of one identifier; -1 where a file is not open.
-    struct OpenFiles {
-        int stat = -1;
-        int footprint = -1;
-        std::uint64_t start = 0;
-        std::uint64_t pass = 0;                        // the last pass that listed the identifier
-        std::optional<std::uint64_t> swappedBytes{};   // as status said at the last look
-        std::optional<std::uint64_t> residentBytes{};  // as statm said at the last read
-        std::uint64_t activityAtRead = 0;              // the process's activity then
-    };
     // One process of the current listing and what its stat line said.
     struct Listed {
         std::int32_t pid = 0;
@@ -133,11 +138,35 @@ private:
         std::uint64_t activity = 0;
         std::string name{};
     };
+    // The descriptors of one identifier; -1 where a file is not open.
+    struct OpenFiles {
+        int stat = -1;
+        int footprint = -1;
+        std::uint64_t start = 0;
+        std::uint64_t pass = 0;                        // the last pass that listed the identifier
+        std::optional<std::uint64_t> swappedBytes{};   // as status said at the last look
+        std::optional<std::uint64_t> residentBytes{};  // as statm said at the last read
+        std::uint64_t activityAtRead = 0;              // the process's activity then
+        // What the last stat line said, and whether it was a kernel thread's; nothing before
+        // the first line and after one that could not be read.
+        std::optional<Listed> lastStat{};
+        bool kernelThread = false;
+        // The process's processor clock, and what it said just before lastStat was read; nothing
+        // where it was not asked then.
+        std::optional<clockid_t> clock{};
+        std::optional<std::uint64_t> clockAtStat{};
+        int clockRestPasses = 0;  // passes left that read stat without asking the clock
+    };
 
     bool openDirectory();
     std::optional<std::string_view> read(int& descriptor, std::int32_t pid, const char* file,
                                          bool mayKeepOpen = true);
     std::optional<std::uint64_t> footprint(const Listed& process, OpenFiles& files);
+    bool listDirectory();
+    bool noneStartedSinceListing();
+    void visit(std::int32_t pid, bool listed);
+    bool statUnchanged(OpenFiles& files, std::int32_t pid);
+    void listProcess(const Listed& process);
     void release(int& descriptor);
     void closeFiles(OpenFiles& files);
     const Listed* find(std::int32_t pid);
@@ -154,7 +183,11 @@ private:
     std::size_t cursor_ = 0;  // where the next lookup in listed_ starts
     std::string buffer_;      // every read of a pass goes through it
     ProcFile swaps_;
-    bool nothingSwapped_ = false;  // as /proc/swaps said at the start of this pass
+    ProcFile loadavg_;
+    bool sameNamespace_ = false;                   // /proc's "self" is this process
+    std::optional<std::uint64_t> lastIdentifier_;  // as loadavg said at the last pass
+    std::vector<std::int32_t> known_;              // the identifiers of a pass without a listing
+    bool nothingSwapped_ = false;                  // as /proc/swaps said at the start of this pass
     std::uint64_t pageSize_ = 4096;
     std::unique_ptr<DrmClientScan> scan_;
 };

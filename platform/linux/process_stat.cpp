@@ -126,4 +126,27 @@ std::optional<StatusMemory> parseStatusMemory(std::string_view text) {
                         .swapped = swapped.value_or(0)};
 }
 
+std::optional<std::uint64_t> parseLastIdentifier(std::string_view text) {
+    if (!text.ends_with('\n')) {
+        return std::nullopt;
+    }
+    text.remove_suffix(1);
+    for (int average = 0; average < 3; ++average) {
+        if (!parseDecimal(nextToken(text))) {
+            return std::nullopt;
+        }
+    }
+    const std::string_view tasks = nextToken(text);
+    const std::size_t slash = tasks.find('/');
+    if (slash == std::string_view::npos || !parseUnsigned(tasks.substr(0, slash)) ||
+        !parseUnsigned(tasks.substr(slash + 1))) {
+        return std::nullopt;
+    }
+    const auto last = parseUnsigned(nextToken(text));
+    if (!last || !nextToken(text).empty()) {
+        return std::nullopt;
+    }
+    return last;
+}
+
 }  // namespace vantric

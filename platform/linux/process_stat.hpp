@@ -42,4 +42,9 @@ struct StatusMemory {
 // them is not a number of kB or the text ends inside a line before VmSwap (a file cut short).
 std::optional<StatusMemory> parseStatusMemory(std::string_view text);
 
+// /proc/loadavg -> the identifier the kernel handed out last (its fifth field), to a process or
+// a thread of the reader's namespace. Nothing when the line is not three averages, a
+// running/total pair and a number, ended by a newline.
+std::optional<std::uint64_t> parseLastIdentifier(std::string_view text);
+
 }  // namespace vantric

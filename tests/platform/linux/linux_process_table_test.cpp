@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -183,6 +185,66 @@ TEST(LinuxProcessTable, OnThisMachineKeepsFilesOpenAndDropsAProcessThatExits) {
     auto second = listing(table);
     EXPECT_FALSE(std::binary_search(second.begin(), second.end(), child));
     EXPECT_LT(table.keptOpen(), openWithChild);
+
+    // Listed at the first pass after it starts, however quiet the passes before.
+    listing(table);
+    ASSERT_EQ(posix_spawnp(&child, "sleep", nullptr, nullptr, arguments, environ), 0);
+    auto third = listing(table);
+    EXPECT_TRUE(std::binary_search(third.begin(), third.end(), child));
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+}
+
+// A sleeping process's stat line is kept while its processor clock stands still; whatever it does
+// once it wakes (runs, calls exec) shows at the next pass.
+TEST(LinuxProcessTable, OnThisMachineSeesAProcessThatWakesAfterSleepingThroughPasses) {
+    int wake[2] = {-1, -1};
+    ASSERT_EQ(pipe2(wake, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions{};
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, wake[0], STDIN_FILENO);
+    // About a tenth of a second of processor time in the shell, then another program.
+    char* arguments[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
+                         const_cast<char*>("read line; i=0; while [ $i -lt 200000 ]; do "
+                                           "i=$((i+1)); done; exec sleep 30"),
+                         nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawnp(&child, "sh", &actions, nullptr, arguments, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(wake[0]);
+
+    LinuxProcessTable table;
+    const auto timeAndName = [&] {
+        listing(table);
+        const auto usage = table.usage(child);
+        return usage ? std::pair(usage->userTime + usage->systemTime, usage->shortName)
+                     : std::pair(std::uint64_t{0}, std::string{});
+    };
+    auto asleep = timeAndName();
+    for (int tries = 0; tries < 100; ++tries) {  // until the shell waits for its line
+        usleep(20'000);
+        if (const auto again = timeAndName(); std::exchange(asleep, again) == again) {
+            break;
+        }
+    }
+    EXPECT_EQ(asleep.second, "sh");
+    for (int pass = 0; pass < 12; ++pass) {
+        EXPECT_EQ(timeAndName(), asleep);
+    }
+
+    ASSERT_EQ(write(wake[1], "go\n", 3), 3);
+    std::pair<std::uint64_t, std::string> awake;
+    for (int tries = 0; tries < 100 && awake.second != "sleep"; ++tries) {
+        usleep(50'000);
+        awake = timeAndName();
+    }
+    EXPECT_EQ(awake.second, "sleep");
+    EXPECT_GT(awake.first, asleep.first);
+
+    close(wake[1]);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
 }
 
 }  // namespace

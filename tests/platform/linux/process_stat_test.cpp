@@ -51,5 +51,16 @@ TEST(ProcessStatus, ReadsAnonymousMemoryInRamAndInSwap) {
     EXPECT_FALSE(memory("VmRSS:\t 900 kB\nRssAnon:\t 3"));
 }
 
+TEST(Loadavg, LastIdentifierIsTheFifthFieldOfAWholeLine) {
+    const std::string captured = readFixture("processes/captured/loadavg");
+    EXPECT_EQ(parseLastIdentifier(captured), std::stoull(captured.substr(captured.rfind(' ') + 1)));
+    EXPECT_EQ(parseLastIdentifier("0.00 0.01 0.05 1/123 4194303\n"), 4194303U);
+    for (const char* broken : {"0.00 0.01 0.05 1/123 4567", "0.00 0.01 0.05 1/123\n",
+                               "0.00 0.01 1/123 4567\n", "0.00 0.01 0.05 123 4567\n",
+                               "0.00 0.01 0.05 1/123 4567 8\n", "0.00 0.01 0.05 1/123 -4\n"}) {
+        EXPECT_FALSE(parseLastIdentifier(broken)) << broken;
+    }
+}
+
 }  // namespace
 }  // namespace vantric
