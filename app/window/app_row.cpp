@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/store/icon_cache.hpp"
+#include "app/window/figure_label.hpp"
 #include "app/window/text_styles.hpp"
 #include "app/window/top_apps_view.hpp"
 #include "core/format.hpp"
@@ -35,9 +36,9 @@ AppRow::AppRow(QWidget* parent)
       icon_(new QLabel(this)),
       name_(new QLabel(this)),
       processes_(new QLabel(this)),
-      cpu_(new QLabel(this)),
-      gpu_(new QLabel(this)),
-      memory_(new QLabel(this)) {
+      cpu_(new FigureLabel(this)),
+      gpu_(new FigureLabel(this)),
+      memory_(new FigureLabel(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, verticalPadding, 0, verticalPadding);
     layout->setSpacing(spacing);
@@ -61,10 +62,10 @@ AppRow::AppRow(QWidget* parent)
     text->addWidget(processes_);
     layout->addLayout(text, 1);
 
-    const std::pair<QLabel*, int> figures[] = {
+    const std::pair<FigureLabel*, int> figures[] = {
         {cpu_, cpuColumnWidth}, {gpu_, gpuColumnWidth}, {memory_, memoryColumnWidth}};
     for (const auto& [label, width] : figures) {
-        label->setFixedWidth(width);
+        label->setColumnWidth(width);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setFont(figureFont(false));
         layout->addWidget(label, 0, Qt::AlignVCenter);

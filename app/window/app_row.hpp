@@ -9,6 +9,8 @@ class QLabel;
 
 namespace vantric {
 
+class FigureLabel;
+
 enum class AppSort;
 
 // One line of the top-apps list: icon, name, process count when there are several, and the CPU,
@@ -52,9 +54,9 @@ private:
     QLabel* icon_ = nullptr;
     QLabel* name_ = nullptr;
     QLabel* processes_ = nullptr;
-    QLabel* cpu_ = nullptr;
-    QLabel* gpu_ = nullptr;
-    QLabel* memory_ = nullptr;
+    FigureLabel* cpu_ = nullptr;
+    FigureLabel* gpu_ = nullptr;
+    FigureLabel* memory_ = nullptr;
 };
 
 }  // namespace vantric

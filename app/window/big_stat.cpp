@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/window/figure_label.hpp"
 #include "app/window/text_styles.hpp"
 
 namespace vantric {
@@ -12,8 +13,8 @@ namespace vantric {
 BigStat::BigStat(const QString& label, QWidget* parent)
     : QWidget(parent),
       label_(new QLabel(label, this)),
-      value_(new QLabel(this)),
-      unit_(new QLabel(this)) {
+      value_(new FigureLabel(this)),
+      unit_(new FigureLabel(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);

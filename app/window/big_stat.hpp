@@ -10,6 +10,8 @@ class QLabel;
 
 namespace vantric {
 
+class FigureLabel;
+
 // A large figure under a dimmed caption, with an optional unit after it on the same baseline.
 class BigStat : public QWidget {
     Q_OBJECT
@@ -36,8 +38,8 @@ private:
 
     std::optional<QColor> color_;
     QLabel* label_ = nullptr;
-    QLabel* value_ = nullptr;
-    QLabel* unit_ = nullptr;
+    FigureLabel* value_ = nullptr;
+    FigureLabel* unit_ = nullptr;
 };
 
 }  // namespace vantric

@@ -4,17 +4,17 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "app/window/figure_label.hpp"
 #include "app/window/text_styles.hpp"
 
 namespace vantric {
 
 DetailRow::DetailRow(QWidget* parent)
-    : QWidget(parent), label_(new QLabel(this)), value_(new QLabel(this)) {
+    : QWidget(parent), label_(new QLabel(this)), value_(new FigureLabel(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     // Values come from drivers and the system's files: never taken for markup.
     label_->setTextFormat(Qt::PlainText);
-    value_->setTextFormat(Qt::PlainText);
     label_->setFont(TextStyle::callout());
     value_->setFont(TextStyle::callout());
     value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

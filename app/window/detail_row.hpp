@@ -7,6 +7,8 @@ class QLabel;
 
 namespace vantric {
 
+class FigureLabel;
+
 struct DetailText {
     QString label{};
     QString value{};
@@ -31,7 +33,7 @@ private:
     void updateColors();
 
     QLabel* label_ = nullptr;
-    QLabel* value_ = nullptr;
+    FigureLabel* value_ = nullptr;
 };
 
 }  // namespace vantric

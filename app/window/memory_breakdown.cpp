@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/window/adaptive_grid_layout.hpp"
+#include "app/window/figure_label.hpp"
 #include "app/window/figure_text.hpp"
 #include "app/window/text_styles.hpp"
 #include "widgets/views/locale_symbols.hpp"
@@ -124,7 +125,7 @@ public:
         : QWidget(parent),
           dot_(new ColorDot(this)),
           name_(new QLabel(this)),
-          size_(new QLabel(this)) {
+          size_(new FigureLabel(this)) {
         auto* layout = new QHBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(8);
@@ -151,7 +152,7 @@ public:
 private:
     ColorDot* dot_ = nullptr;
     QLabel* name_ = nullptr;
-    QLabel* size_ = nullptr;
+    FigureLabel* size_ = nullptr;
 };
 
 MemoryBreakdown::MemoryBreakdown(QWidget* parent) : QWidget(parent) {

@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
+#include "app/window/figure_label.hpp"
 #include "app/window/text_styles.hpp"
 #include "widgets/views/ring_gauge.hpp"
 #include "widgets/views/spark_point.hpp"
@@ -40,8 +41,8 @@ MetricCard::MetricCard(const QString& title, const QString& systemImage, QWidget
       icon_(new QLabel(this)),
       title_(new QLabel(title, this)),
       gauge_(new RingGauge(this)),
-      value_(new QLabel(this)),
-      unit_(new QLabel(this)),
+      value_(new FigureLabel(this)),
+      unit_(new FigureLabel(this)),
       sparkline_(new Sparkline(this)),
       detailsLayout_(new QVBoxLayout) {
     // Keyboard focus only: a click already acts, so the mouse has no reason to focus the card.

@@ -13,6 +13,8 @@ class QVBoxLayout;
 
 namespace vantric {
 
+class FigureLabel;
+
 class RingGauge;
 class Sparkline;
 
@@ -65,8 +67,8 @@ private:
     QLabel* icon_ = nullptr;
     QLabel* title_ = nullptr;
     RingGauge* gauge_ = nullptr;
-    QLabel* value_ = nullptr;
-    QLabel* unit_ = nullptr;
+    FigureLabel* value_ = nullptr;
+    FigureLabel* unit_ = nullptr;
     Sparkline* sparkline_ = nullptr;
     QVBoxLayout* detailsLayout_ = nullptr;
     std::vector<DetailRow*> detailRows_;

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "app/window/figure_label.hpp"
 #include "app/window/text_styles.hpp"
 #include "widgets/views/symbol_icons.hpp"
 
@@ -19,7 +20,7 @@ SidebarRow::SidebarRow(const QString& title, const QString& systemImage, QWidget
       systemImage_(systemImage),
       icon_(new QLabel(this)),
       title_(new QLabel(title, this)),
-      badge_(new QLabel(this)) {
+      badge_(new FigureLabel(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 5, 10, 5);
     layout->setSpacing(8);

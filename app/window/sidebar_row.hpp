@@ -9,6 +9,8 @@ class QLabel;
 
 namespace vantric {
 
+class FigureLabel;
+
 // One sidebar entry: the page's symbol and title, and at the trailing edge its live figure.
 class SidebarRow : public QWidget {
 public:
@@ -27,7 +29,7 @@ private:
     QString systemImage_;
     QLabel* icon_ = nullptr;
     QLabel* title_ = nullptr;
-    QLabel* badge_ = nullptr;
+    FigureLabel* badge_ = nullptr;
 };
 
 }  // namespace vantric

@@ -172,6 +172,35 @@ TEST(DetailRowTest, ShowsTheGreyLabelAtTheLeadingAndTheValueAtTheTrailingEdge) {
               TextStyle::secondaryText(row.palette()));
 }
 
+// A figure's new text of the same width repaints the figure alone; one of another width takes
+// that width, within the same reading's layout.
+TEST(FigureLabelTest, LaysOutItsParentOnlyWhenItsTextNeedsAnotherSize) {
+    struct LayoutRequests : QObject {
+        int count = 0;
+        bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+            count += event->type() == QEvent::LayoutRequest ? 1 : 0;
+            return false;
+        }
+    };
+    BigStat stat(QStringLiteral("Total"));
+    stat.setValue(QStringLiteral("12"), QStringLiteral("%"));
+    showAt(stat, 200, 80);
+    LayoutRequests requests;
+    stat.installEventFilter(&requests);
+    const auto settle = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); };
+
+    stat.setValue(QStringLiteral("47"), QStringLiteral("%"));
+    settle();
+    EXPECT_EQ(requests.count, 0);
+
+    stat.setValue(QStringLiteral("100"), QStringLiteral("%"));
+    settle();
+    EXPECT_EQ(requests.count, 1);
+    for (const QLabel* label : stat.findChildren<QLabel*>()) {
+        EXPECT_EQ(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    }
+}
+
 TEST(SymbolIconsTest, DrawsEveryPageSymbolInTheTintAtTheDevicePixelRatio) {
     const QColor tint(10, 200, 30);
     for (const char* name : {"gauge.with.dots.needle.33percent", "cpu", "memorychip",
