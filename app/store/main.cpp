@@ -20,6 +20,7 @@
 #include "app/window/main_window.hpp"
 #include "app/window/page.hpp"
 #include "app/window/pending_layouts.hpp"
+#include "app/window/startup_trace.hpp"
 #include "core/system_info.hpp"
 #include "manual/vantric.hpp"
 #include "platform/linux/linux_machine_facts.hpp"
@@ -127,6 +128,7 @@ int runWindow(int argc, char** argv, const CommandLine& request) {
     auto& store = vantric::MetricsStore::shared();
     store.start();
     vantric::MainWindow window(store);
+    const vantric::StartupTrace trace(window, store);
     for (const std::string& url : request.urls) {
         window.view().openUrl(url);
     }
