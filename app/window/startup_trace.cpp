@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLoggingCategory>
-#include <QTimer>
 #include <QWidget>
 
 #include "app/store/metrics_store.hpp"
@@ -14,16 +13,6 @@ namespace vantric {
 namespace {
 
 Q_LOGGING_CATEGORY(startupLog, "vantric.startup", QtWarningMsg)
-
-// Once the event loop is back: the paint that is under way has then reached the window.
-void logWhenPainted(const char* milestone) {
-    QTimer::singleShot(0, [milestone] {
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
-                .count();
-        qCDebug(startupLog, "%s at %.6f", milestone, seconds);
-    });
-}
 
 }  // namespace
 
@@ -49,13 +38,29 @@ bool StartupTrace::eventFilter(QObject* watched, QEvent* event) {
     }
     if (!windowPainted_) {
         windowPainted_ = true;
-        logWhenPainted("window painted");
+        notePainted("window painted");
     }
     if (readingArrived_) {
-        logWhenPainted("first reading painted");
+        notePainted("first reading painted");
         stopWatching();
     }
     return false;
+}
+
+void StartupTrace::notePainted(const char* milestone) {
+    if (painted_.empty()) {
+        QMetaObject::invokeMethod(this, "logPainted", Qt::QueuedConnection);
+    }
+    painted_.push_back(milestone);
+}
+
+void StartupTrace::logPainted() {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    for (const char* milestone : painted_) {
+        qCDebug(startupLog, "%s at %.6f", milestone, seconds);
+    }
+    painted_.clear();
 }
 
 void StartupTrace::stopWatching() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QObject>
 
 class QWidget;
@@ -15,6 +17,8 @@ class MetricsStore;
 // the application's events only until the first reading has been painted, and not at all while
 // the category is off. Main thread.
 class StartupTrace final : public QObject {
+    Q_OBJECT
+
 public:
     StartupTrace(QWidget& window, MetricsStore& store);
     ~StartupTrace() override;
@@ -25,12 +29,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Once the event loop is back, the paint under way has reached the window: the milestones
+    // noted during it are logged then. A slot, so it can be queued by name.
+    Q_SLOT void logPainted();
+    void notePainted(const char* milestone);
     void stopWatching();
 
     QWidget& window_;
     bool watching_ = false;
     bool windowPainted_ = false;
     bool readingArrived_ = false;
+    std::vector<const char*> painted_;
 };
 
 }  // namespace vantric
