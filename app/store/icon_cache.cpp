@@ -1,5 +1,7 @@
 #include "app/store/icon_cache.hpp"
 
+#include <algorithm>
+
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QImage>
@@ -8,6 +10,9 @@
 
 namespace vantric {
 namespace {
+
+// How many icons that no row shows are kept before they are all forgotten.
+constexpr std::size_t unshownKept = 32;
 
 constexpr int pixels = IconCache::logicalSize * IconCache::pixelRatio;
 
@@ -81,16 +86,29 @@ QIcon IconCache::genericIcon() {
     return QIcon::fromTheme(QStringLiteral("application-x-executable"), bundled);
 }
 
-const QPixmap& IconCache::icon(const std::optional<std::string>& bundlePath) {
+QPixmap IconCache::icon(const std::optional<std::string>& bundlePath) {
     const std::string key = bundlePath.value_or(std::string());
     if (const auto found = icons_.find(key); found != icons_.end()) {
         return found->second;
     }
+    forgetUnshown();
     QIcon source = source_(bundlePath);
     if (source.isNull()) {
         source = genericIcon();
     }
     return icons_.emplace(key, flattened(source)).first->second;
+}
+
+void IconCache::forgetUnshown() {
+    const auto unshown = std::count_if(icons_.begin(), icons_.end(), [](const auto& entry) {
+        return !entry.first.empty() && entry.second.isDetached();
+    });
+    if (static_cast<std::size_t>(unshown) < unshownKept) {
+        return;
+    }
+    std::erase_if(icons_, [](const auto& entry) {
+        return !entry.first.empty() && entry.second.isDetached();
+    });
 }
 
 }  // namespace vantric

@@ -32,20 +32,46 @@ TEST(IconCacheTest, AsksTheSourceOncePerKeyAndHandsOutTheSamePixmap) {
         asked.push_back(path);
         return solid(64, 64, Qt::red);
     });
-    const QPixmap& generic = cache.icon(std::nullopt);
-    const QPixmap& app = cache.icon(std::string("/opt/editor"));
-    EXPECT_EQ(&cache.icon(std::string("/opt/editor")), &app);
+    const QPixmap generic = cache.icon(std::nullopt);
+    const QPixmap app = cache.icon(std::string("/opt/editor"));
+    EXPECT_EQ(cache.icon(std::string("/opt/editor")).cacheKey(), app.cacheKey());
     // Processes outside a bundle share the entry under the empty key.
-    EXPECT_EQ(&cache.icon(std::string()), &generic);
+    EXPECT_EQ(cache.icon(std::string()).cacheKey(), generic.cacheKey());
     EXPECT_EQ(asked, (std::vector<Path>{std::nullopt, std::string("/opt/editor")}));
+}
+
+// Icons on show stay, and so do up to 32 that no row shows; past those, the unshown are
+// forgotten and asked again when they come back.
+TEST(IconCacheTest, ForgetsIconsNoRowShowsOncePastThirtyTwo) {
+    std::vector<Path> asked;
+    IconCache cache([&asked](const Path& path) {
+        asked.push_back(path);
+        return solid(64, 64, Qt::red);
+    });
+    const QPixmap shown = cache.icon(std::string("/opt/shown"));
+    std::vector<Path> expected{"/opt/shown"};
+    for (int app = 0; app < 32; ++app) {
+        expected.emplace_back("/opt/app" + std::to_string(app));
+        cache.icon(expected.back());
+    }
+    EXPECT_EQ(cache.size(), 33U);
+    cache.icon(std::string("/opt/app0"));
+    EXPECT_EQ(asked, expected);
+
+    cache.icon(std::string("/opt/newcomer"));
+    EXPECT_EQ(cache.size(), 2U);
+    cache.icon(std::string("/opt/shown"));
+    cache.icon(std::string("/opt/app0"));
+    expected.insert(expected.end(), {"/opt/newcomer", "/opt/app0"});
+    EXPECT_EQ(asked, expected);
 }
 
 TEST(IconCacheTest, FlattensEveryIconTo44PixelsAtRatioTwo) {
     // A wide icon, and one far smaller than the cache's size.
     IconCache cache(
         [](const Path& path) { return path ? solid(256, 128, Qt::blue) : solid(8, 8, Qt::green); });
-    const QPixmap& wide = cache.icon(std::string("/opt/wide"));
-    const QPixmap& tiny = cache.icon(std::nullopt);
+    const QPixmap wide = cache.icon(std::string("/opt/wide"));
+    const QPixmap tiny = cache.icon(std::nullopt);
     for (const QPixmap* pixmap : {&wide, &tiny}) {
         EXPECT_EQ(pixmap->size(), QSize(44, 44));
         EXPECT_EQ(pixmap->devicePixelRatio(), 2.0);
