@@ -17,14 +17,14 @@ constexpr const char* samplerQueueName = "vantric-sampler";
 // doing, and still finishes well within its second on a loaded machine.
 constexpr int samplerNiceness = 5;
 
-constexpr std::chrono::milliseconds firstReading{200};
+constexpr std::chrono::milliseconds firstReading{150};
 constexpr std::chrono::milliseconds period{1000};
 
-// The application's ticker: a 1 s timer on the thread that made it, which fires first 0.2 s
+// The application's ticker: a 1 s timer on the thread that made it, which fires first 0.15 s
 // after the start: by then the window has painted itself, and it shows figures at once rather
-// than dashes for a second. The first reading's processor shares are of those 0.2 s, exact to
+// than dashes for a second. The first reading's processor shares are of those 0.15 s, exact to
 // the tick as every other, but the kernel counts processor time in hundredths of a second, so
-// they move in steps of 5% of a core where later ones move in steps of 1%. A coarse timer may
+// they move in steps of 7% of a core where later ones move in steps of 1%. A coarse timer may
 // fire up to 5% of its interval late (50 ms here), within the tenth of a second a reading may
 // slip, and lets the system wake once for this and its other timers.
 class TimerTicker final : public Ticker {
