@@ -131,6 +131,7 @@ public:
         layout->setSpacing(8);
         name_->setFont(TextStyle::callout());
         size_->setFont(TextStyle::callout());
+        size_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         layout->addWidget(dot_, 0, Qt::AlignVCenter);
         layout->addWidget(name_, 0, Qt::AlignVCenter);
         layout->addStretch(1);

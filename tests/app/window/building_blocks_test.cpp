@@ -13,6 +13,7 @@
 #include "app/window/big_stat.hpp"
 #include "app/window/card_background.hpp"
 #include "app/window/detail_row.hpp"
+#include "app/window/figure_label.hpp"
 #include "app/window/metric_card.hpp"
 #include "app/window/section_card.hpp"
 #include "app/window/text_styles.hpp"
@@ -199,6 +200,21 @@ TEST(FigureLabelTest, LaysOutItsParentOnlyWhenItsTextNeedsAnotherSize) {
     for (const QLabel* label : stat.findChildren<QLabel*>()) {
         EXPECT_EQ(label->width(), label->sizeHint().width()) << label->text().toStdString();
     }
+
+    // Flush right, a figure that loses a digit keeps its box, and its place.
+    DetailRow row;
+    row.setText({.label = QStringLiteral("User"), .value = QStringLiteral("100%")});
+    showAt(row, 200, 30);
+    row.installEventFilter(&requests);
+    requests.count = 0;
+    row.setText({.label = QStringLiteral("User"), .value = QStringLiteral("9%")});
+    settle();
+    EXPECT_EQ(requests.count, 0);
+    const auto* value = row.findChild<FigureLabel*>();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->text(), QStringLiteral("9%"));
+    EXPECT_EQ(value->geometry().right(), row.width() - 1);
+    EXPECT_GE(value->width(), value->sizeHint().width());
 }
 
 TEST(SymbolIconsTest, DrawsEveryPageSymbolInTheTintAtTheDevicePixelRatio) {
