@@ -38,7 +38,7 @@ void BigStat::setLabel(const QString& label) {
     label_->setText(label);
 }
 
-void BigStat::setValue(const QString& value, std::optional<QString> unit) {
+void BigStat::setValue(const QString& value, const std::optional<QString>& unit) {
     value_->setText(value);
     unit_->setText(unit.value_or(QString()));
     unit_->setVisible(unit.has_value());

@@ -21,7 +21,7 @@ public:
 
     void setLabel(const QString& label);
     // Without a unit the figure stands alone, with no gap after it.
-    void setValue(const QString& value, std::optional<QString> unit = std::nullopt);
+    void setValue(const QString& value, const std::optional<QString>& unit = std::nullopt);
     // nullopt: the primary text colour, following the palette.
     void setColor(std::optional<QColor> color);
 

@@ -35,8 +35,18 @@ void FigureLabel::changeEvent(QEvent* event) {
     }
 }
 
+// What QLabel's own size hint gives for a line of plain text, without its floor at the current
+// minimum size, which for a label of fixed size would keep every size it ever had.
+QSize FigureLabel::textSize() const {
+    const QRect bounds = fontMetrics().boundingRect(0, 0, 2000, 2000, Qt::AlignLeft, text());
+    const int extra = 2 * margin();
+    const QMargins margins = contentsMargins();
+    return {bounds.width() + extra + margins.left() + margins.right(),
+            bounds.height() + extra + margins.top() + margins.bottom()};
+}
+
 void FigureLabel::fitText(bool mayShrink) {
-    QSize needed = sizeHint();
+    QSize needed = textSize();
     if (columnWidth_) {
         needed.setWidth(*columnWidth_);
     } else if (!mayShrink && (alignment() & Qt::AlignRight) != 0) {

@@ -30,6 +30,7 @@ protected:
 private:
     // Fits the size to the text; a right-aligned figure shrinks only when mayShrink.
     void fitText(bool mayShrink);
+    QSize textSize() const;
 
     std::optional<int> columnWidth_;
 };

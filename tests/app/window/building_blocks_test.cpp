@@ -197,9 +197,20 @@ TEST(FigureLabelTest, LaysOutItsParentOnlyWhenItsTextNeedsAnotherSize) {
     stat.setValue(QStringLiteral("100"), QStringLiteral("%"));
     settle();
     EXPECT_EQ(requests.count, 1);
-    for (const QLabel* label : stat.findChildren<QLabel*>()) {
-        EXPECT_EQ(label->width(), label->sizeHint().width()) << label->text().toStdString();
-    }
+    // Exactly the size a plain label would ask for, after growing and after shrinking too.
+    const auto sameAsPlainLabel = [&stat] {
+        for (const QLabel* label : stat.findChildren<FigureLabel*>()) {
+            QLabel plain(label->text());
+            plain.setFont(label->font());
+            plain.setContentsMargins(label->contentsMargins());
+            EXPECT_EQ(label->size(), plain.sizeHint()) << label->text().toStdString();
+        }
+    };
+    sameAsPlainLabel();
+    stat.setValue(QStringLiteral("9"), QStringLiteral("%"));
+    settle();
+    EXPECT_EQ(requests.count, 2);
+    sameAsPlainLabel();
 
     // Flush right, a figure that loses a digit keeps its box, and its place.
     DetailRow row;
