@@ -100,15 +100,15 @@ QPixmap IconCache::icon(const std::optional<std::string>& bundlePath) {
 }
 
 void IconCache::forgetUnshown() {
-    const auto unshown = std::count_if(icons_.begin(), icons_.end(), [](const auto& entry) {
+    // Shown by no row: only the cache refers to the pixmap. The generic icon, under "", stays.
+    const auto isUnshown = [](const auto& entry) {
         return !entry.first.empty() && entry.second.isDetached();
-    });
+    };
+    const auto unshown = std::count_if(icons_.begin(), icons_.end(), isUnshown);
     if (static_cast<std::size_t>(unshown) < unshownKept) {
         return;
     }
-    std::erase_if(icons_, [](const auto& entry) {
-        return !entry.first.empty() && entry.second.isDetached();
-    });
+    std::erase_if(icons_, isUnshown);
 }
 
 }  // namespace vantric

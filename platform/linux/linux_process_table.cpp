@@ -130,12 +130,10 @@ bool LinuxProcessTable::openDirectory() {
         return false;
     }
     live_ = regeneratesOnRead(dirfd(directory_));
+    // Zero-filled, so a link shorter than the buffer reads as a terminated string.
     std::array<char, 32> self{};
-    const ssize_t length = readlinkat(dirfd(directory_), "self", self.data(), self.size());
-    sameNamespace_ =
-        live_ && length > 0 &&
-        processIdentifier(std::string(self.data(), static_cast<std::size_t>(length)).c_str()) ==
-            getpid();
+    const ssize_t length = readlinkat(dirfd(directory_), "self", self.data(), self.size() - 1);
+    sameNamespace_ = live_ && length > 0 && processIdentifier(self.data()) == getpid();
     return true;
 }
 
