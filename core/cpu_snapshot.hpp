@@ -16,4 +16,14 @@ struct CPUSnapshot {
     bool operator==(const CPUSnapshot&) const = default;
 };
 
+// Processor time of all logical processors together since boot, in seconds, by mode: counters
+// that never decrease, for readers that take their own rates.
+struct CPUTimes {
+    double user = 0;  // niced user time included
+    double system = 0;
+    double idle = 0;
+
+    bool operator==(const CPUTimes&) const = default;
+};
+
 }  // namespace vantric

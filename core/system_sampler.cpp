@@ -160,8 +160,18 @@ CPUSnapshot SystemSampler::sampleCPU() {
     reading.perCore.reserve(current.size());
     std::uint64_t userSum = 0;
     std::uint64_t systemSum = 0;
+    std::uint64_t idleSum = 0;
     std::uint64_t tickSum = 0;
     std::size_t cursor = 0;
+
+    if (ticksPerSecond_ == 0) {
+        ticksPerSecond_ = std::max(host_->ticksPerSecond(), std::uint32_t{1});
+        for (const ProcessorTicks& ticks : current) {
+            userTicks_ += ticks.user + ticks.nice;
+            systemTicks_ += ticks.system;
+            idleTicks_ += ticks.idle;
+        }
+    }
 
     for (const ProcessorTicks& ticks : current) {
         const ProcessorTicks* baseline = findBaseline(previousCoreTicks_, ticks.processor, cursor);
@@ -181,8 +191,12 @@ CPUSnapshot SystemSampler::sampleCPU() {
             all > 0 ? static_cast<double>(busyUser + system) / static_cast<double>(all) : 0.0);
         userSum += busyUser;
         systemSum += system;
+        idleSum += idle;
         tickSum += all;
     }
+    userTicks_ += userSum;
+    systemTicks_ += systemSum;
+    idleTicks_ += idleSum;
 
     // A processor that went away is forgotten; one that appeared has its baseline from now on.
     previousCoreTicks_ = std::move(current);
@@ -224,19 +238,36 @@ MemorySnapshot SystemSampler::sampleMemory() {
     return reading;
 }
 
+CPUTimes SystemSampler::cpuTimes() const {
+    if (ticksPerSecond_ == 0) {
+        return CPUTimes{};
+    }
+    const auto seconds = [this](std::uint64_t ticks) {
+        return static_cast<double>(ticks) / static_cast<double>(ticksPerSecond_);
+    };
+    return CPUTimes{
+        .user = seconds(userTicks_), .system = seconds(systemTicks_), .idle = seconds(idleTicks_)};
+}
+
 GPUSnapshot SystemSampler::sampleGPU() {
     std::optional<GPUSnapshot> best;
-    for (const Accelerator& accelerator : host_->accelerators()) {
-        if (!accelerator.statistics) {
-            continue;
-        }
-        GPUSnapshot reading = candidate(accelerator);
+    for (GPUSnapshot& reading : sampleGPUs()) {
         // Strictly greater: ties keep the earlier accelerator, and all values travel together.
         if (!best || reading.utilization > best->utilization) {
             best = std::move(reading);
         }
     }
     return best.value_or(GPUSnapshot{});
+}
+
+std::vector<GPUSnapshot> SystemSampler::sampleGPUs() {
+    std::vector<GPUSnapshot> readings;
+    for (const Accelerator& accelerator : host_->accelerators()) {
+        if (accelerator.statistics) {
+            readings.push_back(candidate(accelerator));
+        }
+    }
+    return readings;
 }
 
 }  // namespace vantric

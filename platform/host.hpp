@@ -82,6 +82,9 @@ public:
     // Empty when the kernel could not be read.
     virtual std::vector<ProcessorTicks> processorTicks() = 0;
 
+    // How many of processorTicks' ticks make one second.
+    virtual std::uint32_t ticksPerSecond() = 0;
+
     // Physical memory size, VM page counts, swap and the pressure level.
     virtual MemoryCounters memoryCounters() = 0;
 

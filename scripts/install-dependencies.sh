@@ -16,6 +16,10 @@ packages=(
     qt6-base-dev
     qt6-svg-dev
     fonts-dejavu-core
+    # The Prometheus exposition and its HTTP server; the Prometheus server it is tested against.
+    prometheus-cpp-dev
+    libcivetweb-dev
+    prometheus
     # The widget host's Wayland client and X11 hints.
     pkgconf
     libwayland-dev

@@ -70,6 +70,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) 
         } else if (argument == "--count") {
             problem =
                 takeValue(arguments, index, request.count, positive, "a positive whole number");
+        } else if (argument == "--serve") {
+            problem = takeValue(arguments, index, request.serve, text, "[ADDRESS:]PORT");
         } else if (argument == "--screenshot") {
             problem = takeValue(arguments, index, request.screenshot, text, "a file name");
         } else if (argument == "--page") {
@@ -85,10 +87,10 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) 
             return refused(std::move(*problem));
         }
     }
-    const int modes =
-        (request.json ? 1 : 0) + (request.info ? 1 : 0) + (request.screenshot ? 1 : 0);
+    const int modes = (request.json ? 1 : 0) + (request.info ? 1 : 0) +
+                      (request.screenshot ? 1 : 0) + (request.serve ? 1 : 0);
     if (modes > 1) {
-        return refused("--json, --info and --screenshot go one at a time");
+        return refused("--json, --info, --serve and --screenshot go one at a time");
     }
     // A count only means something for JSON lines, and only the window takes URLs.
     if (request.count && !request.json) {

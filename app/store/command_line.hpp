@@ -17,6 +17,9 @@ struct CommandLine {
     bool info = false;  // print the machine description once
     // With --count: stop after this many lines. Without: run until stopped.
     std::optional<std::uint64_t> count{};
+    // --serve [ADDRESS:]PORT: serve the readings for Prometheus there (checked by the server,
+    // which says what is wrong with an address in one line).
+    std::optional<std::string> serve{};
     // --screenshot FILE: run the window headless, wait for `readings` readings, write the window
     // as PNG to FILE and exit. --page names the page shown (checked by the caller, which knows
     // the pages).

@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include "app/serve/serve.hpp"
 #include "app/store/command_line.hpp"
 #include "app/store/json_lines.hpp"
 #include "app/store/machine_samplers.hpp"
@@ -171,6 +172,10 @@ int main(int argc, char** argv) {
     if (request->json) {
         const auto samplers = vantric::makeMachineSamplers();
         return vantric::runJsonLines(*samplers.system, *samplers.processes, request->count, stdout);
+    }
+    if (request->serve) {
+        const auto samplers = vantric::makeMachineSamplers();
+        return vantric::runServe(*samplers.system, *samplers.processes, *request->serve, stderr);
     }
     if (request->screenshot) {
         return screenshot(argc, argv, *request.request);

@@ -17,6 +17,7 @@ struct AppUsage {
     std::optional<std::string> iconName{};
     std::optional<std::string> iconPath{};
     double cpu = 0;            // percent of one processor, so a busy multi-process app can pass 100
+    double cpuSeconds = 0;     // the processor time behind cpu: its processes' since the last pass
     std::uint64_t memory = 0;  // bytes, the processes' footprints summed
     int processCount = 0;
     // Percent of one graphics device, summed over the processes that have a figure (at most

@@ -81,13 +81,14 @@ ProcessSample ProcessSampler::sample() {
             continue;
         }
 
-        double percent = 0;
+        std::uint64_t ranNs = 0;
         const auto previous = previousTimes_.find(pid);
         if (previous != previousTimes_.end() && previous->second.start == usage->startTime &&
             elapsed != 0 && previous->second.cpuNs <= cpuNs) {
-            percent = static_cast<double>(cpuNs - previous->second.cpuNs) /
-                      static_cast<double>(elapsed) * 100.0;
+            ranNs = cpuNs - previous->second.cpuNs;
         }
+        const double percent =
+            elapsed == 0 ? 0.0 : static_cast<double>(ranNs) / static_cast<double>(elapsed) * 100.0;
 
         const Identity& owner = identity(pid, *usage);
         auto [found, added] = rowIndex.try_emplace(owner.key, rows.size());
@@ -105,6 +106,7 @@ ProcessSample ProcessSampler::sample() {
         // so its rate agrees only over passes in which none of them ended.
         AppUsage& row = rows[found->second];
         row.cpu += percent;
+        row.cpuSeconds += static_cast<double>(ranNs) / 1e9;
         row.memory += usage->physicalFootprint;
         row.processCount += 1;
         if (usage->gpu) {

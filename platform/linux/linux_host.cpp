@@ -36,6 +36,12 @@ std::vector<ProcessorTicks> LinuxHost::processorTicks() {
     return text ? parseProcStat(*text) : std::vector<ProcessorTicks>{};
 }
 
+std::uint32_t LinuxHost::ticksPerSecond() {
+    // /proc/stat counts in USER_HZ, which the C library reports; 100 on every Linux port.
+    const long reported = sysconf(_SC_CLK_TCK);
+    return reported > 0 ? static_cast<std::uint32_t>(reported) : 100;
+}
+
 MemoryCounters LinuxHost::memoryCounters() {
     const auto text = meminfo_.read();
     const Meminfo info = text ? parseMeminfo(*text) : Meminfo{};

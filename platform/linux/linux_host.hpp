@@ -110,6 +110,7 @@ public:
     LinuxHost(const std::filesystem::path& root, const Options& options);
 
     std::vector<ProcessorTicks> processorTicks() override;
+    std::uint32_t ticksPerSecond() override;
     MemoryCounters memoryCounters() override;
     std::vector<Accelerator> accelerators() override;
 

@@ -31,12 +31,14 @@ SystemSampler samplerWith(const std::shared_ptr<FakeHost::State>& host) {
     return SystemSampler(std::make_unique<FakeHost>(host));
 }
 
-// A sequence of kernel readings (an empty one is a failed read) and the sampler's last answer.
-// Tick counts are chosen so that every fraction is exact in binary.
+// A sequence of kernel readings (an empty one is a failed read), the sampler's last answer and
+// its processor time counters after it, at 100 ticks a second. Tick counts are chosen so that
+// every fraction is exact in binary.
 struct TickSequence {
     const char* name;
     std::vector<Ticks> readings;
     CPUSnapshot last;
+    CPUTimes times;
 };
 
 TEST(CPUSampling, ReportsTheLastInterval) {
@@ -44,34 +46,46 @@ TEST(CPUSampling, ReportsTheLastInterval) {
     const Ticks processorOneOffline{cpu(0, 0, 0, 100), cpu(2, 600, 0, 500)};
     const Ticks processorOneBack{cpu(0, 0, 0, 200), cpu(1, 0, 0, 1100), cpu(2, 700, 0, 500)};
     const TickSequence sequences[] = {
-        {"firstCallIsZeroPerProcessor", {uniform(2, 100, 50, 800)}, {.perCore = {0, 0}}},
+        {"firstCallIsZeroPerProcessor",
+         {uniform(2, 100, 50, 800)},
+         {.perCore = {0, 0}},
+         {2, 1, 16}},
         {"nicedTimeIsUserTime",
          {{cpu(0, 100, 50, 800, 10)}, {cpu(0, 160, 66, 960, 30)}},
-         {0.375, 0.3125, 0.0625, {0.375}}},
+         {0.375, 0.3125, 0.0625, {0.375}},
+         {1.9, 0.66, 9.6}},
         {"totalsWeighedByTicksNotMeanOfProcessors",
          {uniform(2, 0, 0, 0), {cpu(0, 100, 0, 0), cpu(1, 0, 0, 300)}},
-         {0.25, 0.25, 0, {1, 0}}},
+         {0.25, 0.25, 0, {1, 0}},
+         {1, 0, 3}},
         {"thirtyTwoBitWrapIsItsTrueIncrease",
          {{cpu(0, 4294967290U, 0, 0)}, {cpu(0, 4, 0, 10)}},
-         {0.5, 0.5, 0, {0.5}}},
+         {0.5, 0.5, 0, {0.5}},
+         {42949673, 0, 0.1}},
         {"largestForwardStepCounts",
          {{cpu(0, 0, 0, 0)}, {cpu(0, 2147483647U, 0, 0)}},
-         {1, 1, 0, {1}}},
+         {1, 1, 0, {1}},
+         {21474836.47, 0, 0}},
         {"stepOfTwoToThe31IsACounterSteppingBack",
          {{cpu(0, 0, 0, 0)}, {cpu(0, 2147483648U, 0, 10)}},
-         {.perCore = {0}}},
+         {.perCore = {0}},
+         {0, 0, 0.1}},
         {"noTickElapsedIsZeroNotNaN",
          {uniform(2, 10, 10, 10), uniform(2, 10, 10, 10)},
-         {.perCore = {0, 0}}},
+         {.perCore = {0, 0}},
+         {0.2, 0.2, 0.2}},
         {"offlineProcessorKeepsNeighboursBaselines",
          {threeProcessors, processorOneOffline},
-         {0.5, 0.5, 0, {0, 1}}},
+         {0.5, 0.5, 0, {0, 1}},
+         {6, 0, 16}},
         {"processorBackOnlineStartsAFreshBaseline",
          {threeProcessors, processorOneOffline, processorOneBack},
-         {0.5, 0.5, 0, {0, 0, 1}}},
+         {0.5, 0.5, 0, {0, 0, 1}},
+         {7, 0, 17}},
         {"failedReadKeepsTheBaseline",
          {uniform(2, 0, 0, 0), {}, uniform(2, 32, 16, 80)},
-         {0.375, 0.25, 0.125, {0.375, 0.375}}},
+         {0.375, 0.25, 0.125, {0.375, 0.375}},
+         {0.64, 0.32, 1.6}},
     };
     for (const TickSequence& sequence : sequences) {
         SCOPED_TRACE(sequence.name);
@@ -85,6 +99,8 @@ TEST(CPUSampling, ReportsTheLastInterval) {
         const CPUSnapshot& last = sequence.last;
         EXPECT_EQ(std::tie(reading.total, reading.user, reading.system, reading.perCore),
                   std::tie(last.total, last.user, last.system, last.perCore));
+        // Counters start from the kernel's counts and never fall, whatever the load did.
+        EXPECT_EQ(sampler.cpuTimes(), sequence.times);
     }
 }
 
@@ -193,6 +209,12 @@ TEST(GPUSampling, PicksTheBusiestAcceleratorWithAllItsValues) {
         host->accelerators = accelerators;
         EXPECT_EQ(samplerWith(host).sampleGPU(), expected) << name;
     }
+    // Each device on its own, for readers that show every one.
+    auto host = std::make_shared<FakeHost::State>();
+    host->accelerators = {Accelerator{.device = "card0"}, typical("card1", 10, 1),
+                          typical("card2", 30, 2)};
+    EXPECT_EQ(samplerWith(host).sampleGPUs(),
+              (std::vector{typicalReading("card1", 10, 1), typicalReading("card2", 30, 2)}));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ public:
         std::deque<std::vector<ProcessorTicks>> tickReadings;
         MemoryCounters memory;
         std::vector<Accelerator> accelerators;
+        std::uint32_t ticksPerSecond = 100;
         int processorCalls = 0;
     };
 
@@ -31,6 +32,7 @@ public:
         state_->tickReadings.pop_front();
         return reading;
     }
+    std::uint32_t ticksPerSecond() override { return state_->ticksPerSecond; }
     MemoryCounters memoryCounters() override { return state_->memory; }
     std::vector<Accelerator> accelerators() override { return state_->accelerators; }
 

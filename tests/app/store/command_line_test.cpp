@@ -18,6 +18,7 @@ TEST(CommandLine, TakesEachModeWithTheOptionsThatBelongToIt) {
     EXPECT_TRUE(parseCommandLine(Arguments{"--info"})->info);
     EXPECT_FALSE(parseCommandLine(Arguments{"--json"})->count);
     EXPECT_EQ(parseCommandLine(Arguments{"--count", "3", "--json"})->count, 3U);
+    EXPECT_EQ(parseCommandLine(Arguments{"--serve", "0.0.0.0:9100"})->serve, "0.0.0.0:9100");
 
     const CommandLine shot = parseCommandLine(Arguments{"--readings", "0", "--screenshot",
                                                         "/tmp/a.png", "--page", "memory"})
@@ -39,7 +40,8 @@ TEST(CommandLine, RefusesWhatItCannotUseSayingWhyAndTakesHelpFromAnywhere) {
           Arguments{"--json", "extra"}, Arguments{"--info", "--json"}, Arguments{"--screenshot"},
           Arguments{"--screenshot", ""}, Arguments{"--readings", "2"},
           Arguments{"--screenshot", "a.png", "--json"},
-          Arguments{"--screenshot", "a.png", "vantric://cpu"}}) {
+          Arguments{"--screenshot", "a.png", "vantric://cpu"}, Arguments{"--serve"},
+          Arguments{"--serve", "9100", "--count", "2"}, Arguments{"--serve", "9100", "vantric://cpu"}}) {
         EXPECT_FALSE(parseCommandLine(rejected)) << rejected.back();
     }
     EXPECT_TRUE(parseCommandLine(Arguments{"--json", "--help", "--bogus"})->help);
@@ -51,6 +53,7 @@ TEST(CommandLine, RefusesWhatItCannotUseSayingWhyAndTakesHelpFromAnywhere) {
         {{"--frobnicate"}, "unknown option \"--frobnicate\""},
         {{"--page", "cpu"}, "--page goes only with --screenshot"},
         {{"--info", "--info"}, "--info is given twice"},
+        {{"--serve", "1", "--json"}, "--json, --info, --serve and --screenshot go one at a time"},
         {{"--json", "vantric://cpu"}, "\"vantric://cpu\": only the window opens URLs"},
     };
     for (const auto& [arguments, problem] : rows) {

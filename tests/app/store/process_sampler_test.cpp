@@ -62,9 +62,11 @@ TEST_F(ProcessSamplerTest, ConvertsTimebaseUnitsToNanoseconds) {
     add(30, "/usr/bin/top", "top");
     pass();
     usage(30).userTime = 12'000'000;  // half a second of 24 MHz ticks
-    EXPECT_DOUBLE_EQ(pass().apps[0].cpu, 50.0);
+    const AppUsage busy = pass().apps[0];
+    EXPECT_DOUBLE_EQ(busy.cpu, 50.0);
+    EXPECT_DOUBLE_EQ(busy.cpuSeconds, 0.5);
     usage(30).userTime = 0;  // a counter that went backwards reads as idle
-    EXPECT_EQ(pass().apps[0].cpu, 0);
+    EXPECT_EQ(pass().apps[0].cpuSeconds, 0);
     usage(30).userTime = UINT64_MAX;  // far beyond 64 bits in nanoseconds: saturates, no wrap
     EXPECT_GT(pass().apps[0].cpu, 1e9);
 }

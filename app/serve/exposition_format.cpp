@@ -1,0 +1,157 @@
+#include "app/serve/exposition_format.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <sstream>
+
+#include <prometheus/text_serializer.h>
+
+namespace vantric {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool sameLetters(std::string_view left, std::string_view right) {
+    if (left.size() != right.size()) {
+        return false;
+    }
+    for (std::size_t index = 0; index < left.size(); ++index) {
+        const auto lower = [](char letter) {
+            return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+        };
+        if (lower(left[index]) != lower(right[index])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The weight of a media range's "q" parameter: 1 when absent, 0 when it does not read.
+double weight(std::string_view parameters) {
+    while (!parameters.empty()) {
+        const auto end = parameters.find(';');
+        const std::string_view parameter = trimmed(parameters.substr(0, end));
+        parameters =
+            end == std::string_view::npos ? std::string_view{} : parameters.substr(end + 1);
+        const auto equals = parameter.find('=');
+        if (equals != std::string_view::npos &&
+            sameLetters(trimmed(parameter.substr(0, equals)), "q")) {
+            const std::string_view value = trimmed(parameter.substr(equals + 1));
+            double q = 0;
+            const auto [stop, error] =
+                std::from_chars(value.data(), value.data() + value.size(), q);
+            return error == std::errc{} && stop == value.data() + value.size() && q >= 0 && q <= 1
+                       ? q
+                       : 0;
+        }
+    }
+    return 1;
+}
+
+void writeValue(std::string& out, double value) {
+    if (std::isnan(value)) {
+        out += "NaN";
+    } else if (std::isinf(value)) {
+        out += value > 0 ? "+Inf" : "-Inf";
+    } else {
+        char digits[32];
+        const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), value);
+        out.append(digits, error == std::errc{} ? end : digits);
+    }
+}
+
+// OpenMetrics escapes the same three characters in label values and in help texts.
+void writeEscaped(std::string& out, std::string_view text) {
+    for (const char letter : text) {
+        switch (letter) {
+        case '\\': out += "\\\\"; break;
+        case '"': out += "\\\""; break;
+        case '\n': out += "\\n"; break;
+        default: out += letter;
+        }
+    }
+}
+
+std::string openMetricsText(const std::vector<prometheus::MetricFamily>& families) {
+    std::string out;
+    for (const prometheus::MetricFamily& family : families) {
+        const bool counter = family.type == prometheus::MetricType::Counter;
+        // An OpenMetrics counter's family is named without the "_total" its samples carry.
+        std::string_view name = family.name;
+        if (counter && name.ends_with("_total")) {
+            name.remove_suffix(std::string_view("_total").size());
+        }
+        out.append("# TYPE ").append(name).append(counter ? " counter\n" : " gauge\n");
+        out.append("# HELP ").append(name).append(" ");
+        writeEscaped(out, family.help);
+        out += '\n';
+        for (const prometheus::ClientMetric& metric : family.metric) {
+            out.append(name).append(counter ? "_total" : "");
+            if (!metric.label.empty()) {
+                out += '{';
+                for (std::size_t index = 0; index < metric.label.size(); ++index) {
+                    out.append(index == 0 ? "" : ",")
+                        .append(metric.label[index].name)
+                        .append("=\"");
+                    writeEscaped(out, metric.label[index].value);
+                    out += '"';
+                }
+                out += '}';
+            }
+            out += ' ';
+            writeValue(out, counter ? metric.counter.value : metric.gauge.value);
+            out += '\n';
+        }
+    }
+    out += "# EOF\n";
+    return out;
+}
+
+}  // namespace
+
+ExpositionFormat acceptedFormat(std::string_view accept) {
+    double openMetrics = 0;
+    double text = 0;
+    while (!accept.empty()) {
+        const auto end = accept.find(',');
+        const std::string_view range = accept.substr(0, end);
+        accept = end == std::string_view::npos ? std::string_view{} : accept.substr(end + 1);
+        const auto semicolon = range.find(';');
+        const std::string_view type = trimmed(range.substr(0, semicolon));
+        const double q =
+            semicolon == std::string_view::npos ? 1 : weight(range.substr(semicolon + 1));
+        if (sameLetters(type, "application/openmetrics-text")) {
+            openMetrics = std::max(openMetrics, q);
+        } else if (sameLetters(type, "text/plain") || sameLetters(type, "text/*") ||
+                   sameLetters(type, "*/*")) {
+            text = std::max(text, q);
+        }
+    }
+    return openMetrics > 0 && openMetrics >= text ? ExpositionFormat::openMetrics
+                                                  : ExpositionFormat::text;
+}
+
+std::string_view contentType(ExpositionFormat format) {
+    return format == ExpositionFormat::openMetrics
+               ? "application/openmetrics-text; version=1.0.0; charset=utf-8"
+               : "text/plain; version=0.0.4; charset=utf-8";
+}
+
+std::string serialized(const std::vector<prometheus::MetricFamily>& families,
+                       ExpositionFormat format) {
+    if (format == ExpositionFormat::openMetrics) {
+        return openMetricsText(families);
+    }
+    std::ostringstream out;
+    prometheus::TextSerializer().Serialize(out, families);
+    return std::move(out).str();
+}
+
+}  // namespace vantric

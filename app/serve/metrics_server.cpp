@@ -1,0 +1,116 @@
+#include "app/serve/metrics_server.hpp"
+
+#include <array>
+#include <string_view>
+
+#include <civetweb.h>
+
+namespace vantric {
+
+namespace {
+
+// Workers, each serving one connection at a time: enough for several scrapers and a few stalled
+// clients, few enough that a flood queues instead of spawning.
+constexpr const char* workerCount = "32";
+// The whole request head must arrive within this: a scraper sends it in one packet.
+constexpr const char* requestTimeoutMs = "2000";
+// Civetweb's buffer for a request head; a longer one is refused without growing it.
+constexpr const char* requestSizeLimit = "16384";
+
+void respond(mg_connection* connection, int status, std::string_view contentType,
+             std::string_view body, bool withBody, const char* allow = nullptr) {
+    mg_response_header_start(connection, status);
+    mg_response_header_add(connection, "Content-Type", contentType.data(),
+                           static_cast<int>(contentType.size()));
+    const std::string length = std::to_string(body.size());
+    mg_response_header_add(connection, "Content-Length", length.c_str(), -1);
+    if (allow != nullptr) {
+        mg_response_header_add(connection, "Allow", allow, -1);
+    }
+    mg_response_header_send(connection);
+    if (withBody) {
+        mg_write(connection, body.data(), body.size());
+    }
+}
+
+}  // namespace
+
+// While the server starts, civetweb's complaint is why it could not (its error text only says
+// that the ports failed); later ones are about clients (one that went away, a request that timed
+// out) and not worth a line in the program's output.
+int MetricsServer::logged(const mg_connection* connection, const char* message) {
+    auto* server = static_cast<MetricsServer*>(mg_get_user_data(mg_get_context(connection)));
+    if (server != nullptr && server->context_ == nullptr && server->startProblem_.empty()) {
+        server->startProblem_ = message;
+    }
+    return 1;
+}
+
+std::variant<std::unique_ptr<MetricsServer>, std::string> MetricsServer::listen(
+    const ListenAddress& address, Scrape scrape) {
+    std::unique_ptr<MetricsServer> server(new MetricsServer(std::move(scrape)));
+    const std::string ports = hostAndPort(address, address.port);
+    std::array<const char*, 11> options{"listening_ports",
+                                        ports.c_str(),
+                                        "num_threads",
+                                        workerCount,
+                                        "request_timeout_ms",
+                                        requestTimeoutMs,
+                                        "max_request_size",
+                                        requestSizeLimit,
+                                        "enable_keep_alive",
+                                        "no",
+                                        nullptr};
+    mg_callbacks callbacks{};
+    callbacks.log_message = &MetricsServer::logged;
+    mg_init_data init{.callbacks = &callbacks,
+                      .user_data = server.get(),
+                      .configuration_options = options.data()};
+    std::array<char, 256> problem{};
+    unsigned code = 0;
+    mg_error_data error{.code = &code, .text = problem.data(), .text_buffer_size = problem.size()};
+    mg_init_library(0);
+    server->context_ = mg_start2(&init, &error);
+    if (server->context_ == nullptr) {
+        mg_exit_library();
+        if (!server->startProblem_.empty()) {
+            return server->startProblem_;
+        }
+        return "cannot listen on " + ports +
+               (problem[0] != '\0' ? ": " + std::string(problem.data()) : "");
+    }
+    mg_server_port bound{};
+    if (mg_get_server_ports(server->context_, 1, &bound) == 1) {
+        server->port_ = static_cast<std::uint16_t>(bound.port);
+    }
+    mg_set_request_handler(server->context_, "/", &MetricsServer::handle, server.get());
+    return server;
+}
+
+MetricsServer::~MetricsServer() {
+    mg_stop(context_);
+    mg_exit_library();
+}
+
+int MetricsServer::handle(mg_connection* connection, void* server) {
+    const mg_request_info* request = mg_get_request_info(connection);
+    const std::string_view method = request->request_method;
+    const bool head = method == "HEAD";
+    if (std::string_view(request->local_uri) != "/metrics") {
+        respond(connection, 404, "text/plain; charset=utf-8",
+                "Not found: the readings are at /metrics\n", !head);
+        return 404;
+    }
+    if (method != "GET" && !head) {
+        respond(connection, 405, "text/plain; charset=utf-8",
+                "Only GET and HEAD are answered here\n", true, "GET, HEAD");
+        return 405;
+    }
+    const char* accept = mg_get_header(connection, "Accept");
+    const ExpositionFormat format = acceptedFormat(accept != nullptr ? accept : "");
+    const std::string body = static_cast<MetricsServer*>(server)->scrape_(format);
+    respond(connection, 200, contentType(format), body, !head);
+    return 200;
+}
+
+}  // namespace vantric
