@@ -41,7 +41,8 @@ TEST(CommandLine, RefusesWhatItCannotUseSayingWhyAndTakesHelpFromAnywhere) {
           Arguments{"--screenshot", ""}, Arguments{"--readings", "2"},
           Arguments{"--screenshot", "a.png", "--json"},
           Arguments{"--screenshot", "a.png", "vantric://cpu"}, Arguments{"--serve"},
-          Arguments{"--serve", "9100", "--count", "2"}, Arguments{"--serve", "9100", "vantric://cpu"}}) {
+          Arguments{"--serve", "9100", "--count", "2"},
+          Arguments{"--serve", "9100", "vantric://cpu"}}) {
         EXPECT_FALSE(parseCommandLine(rejected)) << rejected.back();
     }
     EXPECT_TRUE(parseCommandLine(Arguments{"--json", "--help", "--bogus"})->help);
