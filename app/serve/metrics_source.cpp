@@ -30,9 +30,14 @@ void MetricsSource::pass() {
     ScrapeReading reading{.cpu = system_.cpuTimes(), .memory = system_.sampleMemory()};
     const ProcessSample sample = processes_.sample();
     reading.gpus = system_.sampleGPUs();
-    apps_.add(sample.apps);
+    // A listing that failed says nothing about the applications: their series stay as they were,
+    // and the sampler's next pass measures from the last one that listed.
+    if (sample.processCount > 0) {
+        apps_.add(sample.apps);
+        processCount_ = sample.processCount;
+    }
     reading.apps = apps_.series();
-    reading.processCount = sample.processCount;
+    reading.processCount = processCount_;
     families_ = metricFamilies(reading);
     written_ = {};
     lastPass_ = clock_();

@@ -53,6 +53,7 @@ private:
     ProcessSampler& processes_;
     Clock clock_;
     AppSeries apps_{applicationLimit};
+    int processCount_ = 0;  // of the last pass whose listing succeeded
     std::chrono::steady_clock::time_point lastPass_{};
     std::vector<prometheus::MetricFamily> families_;
     // The last pass written in each format, once a scrape has asked for it.

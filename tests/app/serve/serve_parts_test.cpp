@@ -56,6 +56,7 @@ AppUsage app(const char* id, double cpuSeconds, std::uint64_t memory, int proces
 
 std::vector<std::string> ids(const std::vector<AppSeriesValues>& series) {
     std::vector<std::string> result;
+    result.reserve(series.size());
     for (const AppSeriesValues& each : series) {
         result.push_back(each.id);
     }
@@ -163,6 +164,10 @@ TEST(Exposition, WritesTheReadingInBothFormatsWithTheSameSamples) {
     const auto families = metricFamilies(typicalReading());
     const std::string open = serialized(families, ExpositionFormat::openMetrics);
     const std::string text = serialized(families, ExpositionFormat::text);
+    // The name's bad byte is U+FFFD; its quotes, line feed and backslash are escaped.
+    const std::string badApp =
+        std::string("vantric_app_cpu_seconds_total{id=\"process:bad\xEF\xBF\xBD\",") +
+        "name=\"say \\\"hi\\\"\\n\\\\\"} 2";
     for (const char* line : {
              "# TYPE vantric_cpu_seconds counter",
              "vantric_cpu_seconds_total{mode=\"user\"} 1.5",
@@ -175,8 +180,7 @@ TEST(Exposition, WritesTheReadingInBothFormatsWithTheSameSamples) {
              "vantric_gpu_busy_ratio{device=\"card0\"} 0.25",
              "vantric_gpu_memory_used_bytes{device=\"0000:03:00.0\"} 64",
              "vantric_processes 42",
-             "vantric_app_cpu_seconds_total{id=\"process:bad\xEF\xBF\xBD\","
-             "name=\"say \\\"hi\\\"\\n\\\\\"} 2",
+             badApp.c_str(),
              "vantric_app_cpu_seconds_total{id=\"other\",name=\"Other applications\"} 0.125",
              "vantric_app_gpu_ratio{id=\"other\",name=\"Other applications\"} 0.5",
          }) {
@@ -235,6 +239,15 @@ TEST(MetricsSource, PassesOverTheMachineAtMostOnceASecond) {
     EXPECT_TRUE(hasLine(source.scrape(ExpositionFormat::text),
                         "vantric_cpu_seconds_total{mode=\"idle\"} 10.5"));
     EXPECT_EQ(host->processorCalls, 2);
+
+    // A pass whose listing fails keeps the applications' series and the processor counters.
+    table->listingFails = true;
+    now += MetricsSource::passInterval;
+    const std::string failed = source.scrape(ExpositionFormat::text);
+    EXPECT_EQ(host->processorCalls, 3);
+    EXPECT_TRUE(hasLine(failed, "vantric_app_processes{id=\"process:worker\",name=\"worker\"} 1"));
+    EXPECT_TRUE(hasLine(failed, "vantric_processes 1"));
+    EXPECT_TRUE(hasLine(failed, "vantric_cpu_seconds_total{mode=\"idle\"} 10.5"));
 }
 
 }  // namespace

@@ -17,8 +17,6 @@
 
 #include <gtest/gtest.h>
 
-extern char** environ;
-
 namespace vantric {
 namespace {
 
@@ -102,7 +100,7 @@ public:
     }
     ~ServeProgram() {
         stop();
-        std::fclose(messages_);
+        static_cast<void>(std::fclose(messages_));
     }
     ServeProgram(const ServeProgram&) = delete;
     ServeProgram& operator=(const ServeProgram&) = delete;
@@ -227,7 +225,10 @@ TEST(ServeProgram, StaysResponsiveAndLeanUnderStalledOversizedAndFloodingClients
         EXPECT_TRUE(get(port).starts_with("HTTP/1.1 200")) << "round " << round;
         resident.push_back(server.residentKiB());
     }
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // Under a sanitizer, freed memory is held back to catch its use, so the size grows anyway.
     EXPECT_LE(resident[1], resident[0] + 1024) << resident[0] << " KiB, then " << resident[1];
+#endif
     EXPECT_EQ(server.stop(), 0);
 }
 
