@@ -1,21 +1,19 @@
 #include "app/serve/listen_address.hpp"
 
-#include <charconv>
-
 #include <arpa/inet.h>
+
+#include "platform/linux/text_fields.hpp"
 
 namespace vantric {
 
 namespace {
 
 std::optional<std::uint16_t> portNumber(std::string_view text) {
-    std::uint16_t port = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, port);
-    if (text.empty() || error != std::errc{} || stop != end) {
+    const std::optional<std::uint64_t> number = parseUnsigned(text);
+    if (!number || *number > 65535) {
         return std::nullopt;
     }
-    return port;
+    return static_cast<std::uint16_t>(*number);
 }
 
 }  // namespace
