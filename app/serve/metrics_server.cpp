@@ -1,7 +1,9 @@
 #include "app/serve/metrics_server.hpp"
 
 #include <array>
+#include <mutex>
 #include <string_view>
+#include <thread>
 
 #include <civetweb.h>
 
@@ -17,8 +19,10 @@ constexpr const char* requestTimeoutMs = "2000";
 // Civetweb's buffer for a request head; a longer one is refused without growing it.
 constexpr const char* requestSizeLimit = "16384";
 
-void respond(mg_connection* connection, int status, std::string_view contentType,
-             std::string_view body, bool withBody, const char* allow = nullptr) {
+}  // namespace
+
+void MetricsServer::respond(mg_connection* connection, int status, std::string_view contentType,
+                            std::string_view body, bool withBody, const char* allow) {
     mg_response_header_start(connection, status);
     mg_response_header_add(connection, "Content-Type", contentType.data(),
                            static_cast<int>(contentType.size()));
@@ -27,20 +31,24 @@ void respond(mg_connection* connection, int status, std::string_view contentType
     if (allow != nullptr) {
         mg_response_header_add(connection, "Allow", allow, -1);
     }
-    mg_response_header_send(connection);
+    {
+        // Civetweb as Debian builds it (without REENTRANT_TIME) writes the Date header through
+        // gmtime's one buffer for the whole process, so the workers' headers take turns.
+        const std::lock_guard turn(headerTurn_);
+        mg_response_header_send(connection);
+    }
     if (withBody) {
         mg_write(connection, body.data(), body.size());
     }
 }
 
-}  // namespace
-
-// While the server starts, civetweb's complaint is why it could not (its error text only says
-// that the ports failed); later ones are about clients (one that went away, a request that timed
-// out) and not worth a line in the program's output.
+// A complaint on the thread that starts the server is why it could not start (civetweb's error
+// text only says that the ports failed); the workers' are about clients (one that went away, a
+// request that timed out) and not worth a line in the program's output.
 int MetricsServer::logged(const mg_connection* connection, const char* message) {
     auto* server = static_cast<MetricsServer*>(mg_get_user_data(mg_get_context(connection)));
-    if (server != nullptr && server->context_ == nullptr && server->startProblem_.empty()) {
+    if (server != nullptr && std::this_thread::get_id() == server->starter_ &&
+        server->startProblem_.empty()) {
         server->startProblem_ = message;
     }
     return 1;
@@ -92,24 +100,25 @@ MetricsServer::~MetricsServer() {
     mg_exit_library();
 }
 
-int MetricsServer::handle(mg_connection* connection, void* server) {
+int MetricsServer::handle(mg_connection* connection, void* data) {
+    auto* server = static_cast<MetricsServer*>(data);
     const mg_request_info* request = mg_get_request_info(connection);
     const std::string_view method = request->request_method;
     const bool head = method == "HEAD";
     if (std::string_view(request->local_uri) != "/metrics") {
-        respond(connection, 404, "text/plain; charset=utf-8",
-                "Not found: the readings are at /metrics\n", !head);
+        server->respond(connection, 404, "text/plain; charset=utf-8",
+                        "Not found: the readings are at /metrics\n", !head);
         return 404;
     }
     if (method != "GET" && !head) {
-        respond(connection, 405, "text/plain; charset=utf-8",
-                "Only GET and HEAD are answered here\n", true, "GET, HEAD");
+        server->respond(connection, 405, "text/plain; charset=utf-8",
+                        "Only GET and HEAD are answered here\n", true, "GET, HEAD");
         return 405;
     }
     const char* accept = mg_get_header(connection, "Accept");
     const ExpositionFormat format = acceptedFormat(accept != nullptr ? accept : "");
-    const std::string body = static_cast<MetricsServer*>(server)->scrape_(format);
-    respond(connection, 200, contentType(format), body, !head);
+    const std::string body = server->scrape_(format);
+    server->respond(connection, 200, contentType(format), body, !head);
     return 200;
 }
 

@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <variant>
 
 #include "app/serve/exposition_format.hpp"
@@ -41,13 +44,18 @@ public:
 
 private:
     explicit MetricsServer(Scrape scrape) : scrape_(std::move(scrape)) {}
-    static int handle(mg_connection* connection, void* server);
+    static int handle(mg_connection* connection, void* data);
+    void respond(mg_connection* connection, int status, std::string_view contentType,
+                 std::string_view body, bool withBody, const char* allow = nullptr);
     static int logged(const mg_connection* connection, const char* message);
 
     Scrape scrape_;
     mg_context* context_ = nullptr;
     std::uint16_t port_ = 0;
+    // The thread that makes the server, which alone writes startProblem_.
+    std::thread::id starter_ = std::this_thread::get_id();
     std::string startProblem_;
+    std::mutex headerTurn_;
 };
 
 }  // namespace vantric

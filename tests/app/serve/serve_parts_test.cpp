@@ -1,9 +1,12 @@
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <variant>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,9 +15,11 @@
 #include "app/serve/exposition.hpp"
 #include "app/serve/exposition_format.hpp"
 #include "app/serve/listen_address.hpp"
+#include "app/serve/metrics_server.hpp"
 #include "app/serve/metrics_source.hpp"
 #include "support/fake_host.hpp"
 #include "support/fake_process_table.hpp"
+#include "support/http_client.hpp"
 
 namespace vantric {
 namespace {
@@ -248,6 +253,54 @@ TEST(MetricsSource, PassesOverTheMachineAtMostOnceASecond) {
     EXPECT_TRUE(hasLine(failed, "vantric_app_processes{id=\"process:worker\",name=\"worker\"} 1"));
     EXPECT_TRUE(hasLine(failed, "vantric_processes 1"));
     EXPECT_TRUE(hasLine(failed, "vantric_cpu_seconds_total{mode=\"idle\"} 10.5"));
+}
+
+// Scrapers at once, in both formats, while passes are made under them: each gets a whole answer.
+// Under ThreadSanitizer, this is where the server's workers and the sampling lock meet.
+TEST(MetricsServer, AnswersScrapersAtOnceWhilePassesAreMade) {
+    auto host = std::make_shared<testing::FakeHost::State>();
+    for (std::uint64_t tick = 1; tick <= 8; ++tick) {
+        host->tickReadings.push_back({ProcessorTicks{.user = tick, .idle = tick}});
+    }
+    SystemSampler system(std::make_unique<testing::FakeHost>(host));
+    auto table = std::make_shared<testing::FakeProcessTable::State>();
+    table->listing = {7};
+    table->processes[7] = {.usage = ProcessUsage{.startTime = 1, .shortName = "worker"},
+                           .name = "worker"};
+    ProcessSampler processes(std::make_unique<testing::FakeProcessTable>(table));
+    MetricsSource source(system, processes);
+    auto listening =
+        MetricsServer::listen(ListenAddress{.host = "127.0.0.1", .port = 0},
+                              [&source](ExpositionFormat format) { return source.scrape(format); });
+    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<MetricsServer>>(listening));
+    const std::uint16_t port = std::get<std::unique_ptr<MetricsServer>>(listening)->port();
+
+    std::atomic<int> whole = 0;
+    std::atomic<int> asked = 0;
+    std::vector<std::thread> scrapers;
+    const auto until = std::chrono::steady_clock::now() + 2 * MetricsSource::passInterval;
+    for (int scraper = 0; scraper < 6; ++scraper) {
+        scrapers.emplace_back([&, scraper] {
+            const bool open = scraper % 2 == 0;
+            while (std::chrono::steady_clock::now() < until) {
+                const std::string answer = testing::get(
+                    port, "/metrics",
+                    open ? "Accept: application/openmetrics-text;version=1.0.0\r\n" : "");
+                ++asked;
+                if (hasLine(answer,
+                            "vantric_app_processes{id=\"process:worker\",name=\"worker\"} 1") &&
+                    (!open || answer.ends_with("\n# EOF\n"))) {
+                    ++whole;
+                }
+            }
+        });
+    }
+    for (std::thread& scraper : scrapers) {
+        scraper.join();
+    }
+    EXPECT_GT(asked.load(), 6);
+    EXPECT_EQ(whole.load(), asked.load());
+    EXPECT_GE(host->processorCalls, 3);
 }
 
 }  // namespace
