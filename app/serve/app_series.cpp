@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <string_view>
-#include <unordered_set>
 
 namespace vantric {
 
@@ -29,90 +27,97 @@ std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b) {
 AppSeries::AppSeries(std::size_t limit) : limit_(limit) {}
 
 void AppSeries::add(const std::vector<AppUsage>& apps) {
-    // Applications that have no process left are forgotten with their counters.
-    std::unordered_map<std::string, Standing> standings;
-    standings.reserve(apps.size());
-    std::vector<const AppUsage*> rows;
+    ++pass_;
+    struct Row {
+        const AppUsage* app;
+        Standing* standing;
+    };
+    std::vector<Row> rows;
     rows.reserve(apps.size());
     for (const AppUsage& app : apps) {
-        const auto previous = standings_.find(app.id);
-        Standing standing = previous == standings_.end() ? Standing{} : previous->second;
+        Standing& standing = standings_[app.id];
+        if (standing.seenInPass == pass_) {
+            continue;  // an id listed twice counts once
+        }
+        standing.seenInPass = pass_;
+        standing.chosen = false;
         standing.recentCpu = standing.recentCpu * recentDecay + finiteOrZero(app.cpuSeconds);
-        if (standings.try_emplace(app.id, standing).second) {
-            rows.push_back(&app);
-        }
+        rows.push_back(Row{.app = &app, .standing = &standing});
     }
+    // Applications that have no process left are forgotten with their counters.
+    std::erase_if(standings_,
+                  [this](const auto& entry) { return entry.second.seenInPass != pass_; });
 
-    const auto recentCpu = [&](const AppUsage* app) { return standings.at(app->id).recentCpu; };
-    std::vector<const AppUsage*> byCpu = rows;
-    std::sort(byCpu.begin(), byCpu.end(), [&](const AppUsage* left, const AppUsage* right) {
-        const double leftCpu = recentCpu(left);
-        const double rightCpu = recentCpu(right);
-        if (leftCpu != rightCpu) {
-            return leftCpu > rightCpu;
+    std::vector<Row> byCpu = rows;
+    std::sort(byCpu.begin(), byCpu.end(), [](const Row& left, const Row& right) {
+        if (left.standing->recentCpu != right.standing->recentCpu) {
+            return left.standing->recentCpu > right.standing->recentCpu;
         }
-        if (left->memory != right->memory) {
-            return left->memory > right->memory;
+        if (left.app->memory != right.app->memory) {
+            return left.app->memory > right.app->memory;
         }
-        return left->id < right->id;
+        return left.app->id < right.app->id;
     });
-    std::vector<const AppUsage*> byMemory = rows;
-    std::sort(byMemory.begin(), byMemory.end(), [&](const AppUsage* left, const AppUsage* right) {
-        if (left->memory != right->memory) {
-            return left->memory > right->memory;
+    std::vector<Row> byMemory = std::move(rows);
+    std::sort(byMemory.begin(), byMemory.end(), [](const Row& left, const Row& right) {
+        if (left.app->memory != right.app->memory) {
+            return left.app->memory > right.app->memory;
         }
-        return left->id < right->id;
+        return left.app->id < right.app->id;
     });
 
     // Turn by turn from the two lists, each time the best one not yet chosen.
-    std::unordered_set<std::string_view> chosen;
+    const std::size_t places = std::min(limit_, byCpu.size());
+    std::size_t taken = 0;
     std::size_t cpuNext = 0;
     std::size_t memoryNext = 0;
-    const auto takeFrom = [&](const std::vector<const AppUsage*>& list, std::size_t& next) {
-        while (next < list.size() && !chosen.insert(list[next]->id).second) {
+    for (bool cpuTurn = true; taken < places; cpuTurn = !cpuTurn) {
+        const std::vector<Row>& list = cpuTurn ? byCpu : byMemory;
+        std::size_t& next = cpuTurn ? cpuNext : memoryNext;
+        while (next < list.size() && list[next].standing->chosen) {
             ++next;
         }
-        ++next;
-    };
-    for (bool cpuTurn = true; chosen.size() < std::min(limit_, rows.size()); cpuTurn = !cpuTurn) {
-        takeFrom(cpuTurn ? byCpu : byMemory, cpuTurn ? cpuNext : memoryNext);
+        if (next < list.size()) {
+            list[next].standing->chosen = true;
+            ++taken;
+        }
     }
 
     series_.clear();
     AppSeriesValues other{.id = "other", .name = "Other applications"};
-    for (const AppUsage* app : byCpu) {
-        Standing& standing = standings.at(app->id);
-        const double ran = finiteOrZero(app->cpuSeconds);
+    for (const Row& row : byCpu) {
+        const AppUsage& app = *row.app;
+        Standing& standing = *row.standing;
+        const double ran = finiteOrZero(app.cpuSeconds);
         const std::optional<double> gpu =
-            app->gpu ? std::optional<double>(std::clamp(finiteOrZero(*app->gpu) / 100.0, 0.0, 1.0))
-                     : std::nullopt;
-        if (!chosen.contains(app->id)) {
+            app.gpu ? std::optional<double>(std::clamp(finiteOrZero(*app.gpu) / 100.0, 0.0, 1.0))
+                    : std::nullopt;
+        if (!standing.chosen) {
             standing.exported = false;
             otherCpuSeconds_ += ran;
-            other.memory = saturatingSum(other.memory, app->memory);
-            other.processCount += app->processCount;
+            other.memory = saturatingSum(other.memory, app.memory);
+            other.processCount += app.processCount;
             if (gpu) {
                 // A share of one device, like each application's own.
                 other.gpu = std::min(other.gpu.value_or(0) + *gpu, 1.0);
             }
-            if (app->gpuMemory) {
-                other.gpuMemory = saturatingSum(other.gpuMemory.value_or(0), *app->gpuMemory);
+            if (app.gpuMemory) {
+                other.gpuMemory = saturatingSum(other.gpuMemory.value_or(0), *app.gpuMemory);
             }
             continue;
         }
         standing.cpuSeconds = (standing.exported ? standing.cpuSeconds : 0) + ran;
         standing.exported = true;
-        series_.push_back(AppSeriesValues{.id = app->id,
-                                          .name = app->name,
+        series_.push_back(AppSeriesValues{.id = app.id,
+                                          .name = app.name,
                                           .cpuSeconds = standing.cpuSeconds,
-                                          .memory = app->memory,
-                                          .processCount = app->processCount,
+                                          .memory = app.memory,
+                                          .processCount = app.processCount,
                                           .gpu = gpu,
-                                          .gpuMemory = app->gpuMemory});
+                                          .gpuMemory = app.gpuMemory});
     }
     other.cpuSeconds = otherCpuSeconds_;
     series_.push_back(std::move(other));
-    standings_ = std::move(standings);
 }
 
 }  // namespace vantric

@@ -57,9 +57,12 @@ private:
         double recentCpu = 0;   // decaying sum of processor seconds per pass
         double cpuSeconds = 0;  // the series' counter; meaningful while exported
         bool exported = false;
+        bool chosen = false;           // exported in the pass being made
+        std::uint64_t seenInPass = 0;  // the last pass that listed the application
     };
 
     std::size_t limit_;
+    std::uint64_t pass_ = 0;
     std::unordered_map<std::string, Standing> standings_;
     double otherCpuSeconds_ = 0;
     std::vector<AppSeriesValues> series_;

@@ -2,7 +2,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <sstream>
+#include <ostream>
+#include <streambuf>
 
 #include <prometheus/text_serializer.h>
 
@@ -79,6 +80,30 @@ void writeEscaped(std::string& out, std::string_view text) {
     }
 }
 
+// An output stream's buffer that appends to a string, room for a scrape reserved up front:
+// the library writes the text format piece by piece, and a string stream's buffer grows by
+// copying.
+class StringOutput : public std::streambuf {
+public:
+    StringOutput() { text_.reserve(64 * 1024); }
+    std::string text() && { return std::move(text_); }
+
+protected:
+    std::streamsize xsputn(const char* characters, std::streamsize count) override {
+        text_.append(characters, static_cast<std::size_t>(count));
+        return count;
+    }
+    int_type overflow(int_type character) override {
+        if (!traits_type::eq_int_type(character, traits_type::eof())) {
+            text_ += traits_type::to_char_type(character);
+        }
+        return traits_type::not_eof(character);
+    }
+
+private:
+    std::string text_;
+};
+
 std::string openMetricsText(const std::vector<prometheus::MetricFamily>& families) {
     std::string out;
     for (const prometheus::MetricFamily& family : families) {
@@ -149,9 +174,10 @@ std::string serialized(const std::vector<prometheus::MetricFamily>& families,
     if (format == ExpositionFormat::openMetrics) {
         return openMetricsText(families);
     }
-    std::ostringstream out;
+    StringOutput buffer;
+    std::ostream out(&buffer);
     prometheus::TextSerializer().Serialize(out, families);
-    return std::move(out).str();
+    return std::move(buffer).text();
 }
 
 }  // namespace vantric
