@@ -1,7 +1,8 @@
 #include "app/serve/metrics_server.hpp"
 
 #include <array>
-#include <mutex>
+#include <ctime>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -23,23 +24,27 @@ constexpr const char* requestSizeLimit = "16384";
 
 void MetricsServer::respond(mg_connection* connection, int status, std::string_view contentType,
                             std::string_view body, bool withBody, const char* allow) {
-    mg_response_header_start(connection, status);
-    mg_response_header_add(connection, "Content-Type", contentType.data(),
-                           static_cast<int>(contentType.size()));
-    const std::string length = std::to_string(body.size());
-    mg_response_header_add(connection, "Content-Length", length.c_str(), -1);
+    // The head and the body go out in one write. Civetweb's own header functions send each line
+    // on its own and, as Debian builds it (without REENTRANT_TIME), date the answer through
+    // gmtime's one buffer for the whole process, which workers answering at once would share.
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    std::array<char, 64> date{};
+    const std::size_t dateLength =
+        std::strftime(date.data(), date.size(), "%a, %d %b %Y %H:%M:%S GMT", &utc);
+    std::string answer = "HTTP/1.1 " + std::to_string(status) + " " +
+                         mg_get_response_code_text(connection, status) + "\r\nContent-Type: ";
+    answer.append(contentType).append("\r\nContent-Length: ").append(std::to_string(body.size()));
     if (allow != nullptr) {
-        mg_response_header_add(connection, "Allow", allow, -1);
+        answer.append("\r\nAllow: ").append(allow);
     }
-    {
-        // Civetweb as Debian builds it (without REENTRANT_TIME) writes the Date header through
-        // gmtime's one buffer for the whole process, so the workers' headers take turns.
-        const std::lock_guard turn(headerTurn_);
-        mg_response_header_send(connection);
-    }
+    answer.append("\r\nDate: ").append(date.data(), dateLength);
+    answer.append("\r\nConnection: close\r\n\r\n");
     if (withBody) {
-        mg_write(connection, body.data(), body.size());
+        answer.append(body);
     }
+    mg_write(connection, answer.data(), answer.size());
 }
 
 // A complaint on the thread that starts the server is why it could not start (civetweb's error

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -55,7 +54,6 @@ private:
     // The thread that makes the server, which alone writes startProblem_.
     std::thread::id starter_ = std::this_thread::get_id();
     std::string startProblem_;
-    std::mutex headerTurn_;
 };
 
 }  // namespace vantric
