@@ -7,6 +7,7 @@
 #include <thread>
 
 #include <civetweb.h>
+#include <strings.h>
 
 namespace vantric {
 
@@ -19,14 +20,52 @@ constexpr const char* workerCount = "32";
 constexpr const char* requestTimeoutMs = "2000";
 // Civetweb's buffer for a request head; a longer one is refused without growing it.
 constexpr const char* requestSizeLimit = "16384";
+// How long a connection may wait for its next request. A scraper keeps its connection, as
+// Prometheus does: one at a 1 s interval then costs no new connection per scrape. A worker waits
+// with an idle connection no longer than with a stalled request.
+constexpr const char* keepAliveTimeoutMs = "2000";
+
+// Whether the client may send another request on this connection, by civetweb's own rule: the
+// Connection header's "keep-alive", else HTTP/1.1's default.
+bool keepsConnection(const mg_request_info& request) {
+    for (int index = 0; index < request.num_headers; ++index) {
+        const mg_header& header = request.http_headers[index];
+        if (header.name != nullptr && header.value != nullptr &&
+            strcasecmp(header.name, "Connection") == 0) {
+            std::string_view options = header.value;
+            while (!options.empty()) {
+                const auto comma = options.find(',');
+                std::string_view option = options.substr(0, comma);
+                options = comma == std::string_view::npos ? "" : options.substr(comma + 1);
+                while (!option.empty() && option.front() == ' ') {
+                    option.remove_prefix(1);
+                }
+                while (!option.empty() && option.back() == ' ') {
+                    option.remove_suffix(1);
+                }
+                if (option.size() == 10 && strncasecmp(option.data(), "keep-alive", 10) == 0) {
+                    return true;
+                }
+            }
+            return false;
+        }
+    }
+    return request.http_version != nullptr && std::string_view(request.http_version) == "1.1";
+}
 
 }  // namespace
 
 void MetricsServer::respond(mg_connection* connection, int status, std::string_view contentType,
-                            std::string_view body, bool withBody, const char* allow) {
-    // The head and the body go out in one write. Civetweb's own header functions send each line
-    // on its own and, as Debian builds it (without REENTRANT_TIME), date the answer through
-    // gmtime's one buffer for the whole process, which workers answering at once would share.
+                            std::string_view body, bool withBody, bool keepAlive,
+                            const char* allow) {
+    if (!keepAlive) {
+        mg_disable_keep_alive(connection);
+    }
+    // Answers other than a scrape close the connection, so that a body the request may have
+    // carried is never read as the next request. The head and the body go out in one write.
+    // Civetweb's own header functions send each line on its own and, as Debian builds it (without
+    // REENTRANT_TIME), date the answer through gmtime's one buffer for the whole process, which
+    // workers answering at once would share.
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);
@@ -40,7 +79,8 @@ void MetricsServer::respond(mg_connection* connection, int status, std::string_v
         answer.append("\r\nAllow: ").append(allow);
     }
     answer.append("\r\nDate: ").append(date.data(), dateLength);
-    answer.append("\r\nConnection: close\r\n\r\n");
+    answer.append(keepAlive ? "\r\nConnection: keep-alive\r\n\r\n"
+                            : "\r\nConnection: close\r\n\r\n");
     if (withBody) {
         answer.append(body);
     }
@@ -63,7 +103,7 @@ std::variant<std::unique_ptr<MetricsServer>, std::string> MetricsServer::listen(
     const ListenAddress& address, Scrape scrape) {
     std::unique_ptr<MetricsServer> server(new MetricsServer(std::move(scrape)));
     const std::string ports = hostAndPort(address, address.port);
-    std::array<const char*, 11> options{"listening_ports",
+    std::array<const char*, 13> options{"listening_ports",
                                         ports.c_str(),
                                         "num_threads",
                                         workerCount,
@@ -72,7 +112,9 @@ std::variant<std::unique_ptr<MetricsServer>, std::string> MetricsServer::listen(
                                         "max_request_size",
                                         requestSizeLimit,
                                         "enable_keep_alive",
-                                        "no",
+                                        "yes",
+                                        "keep_alive_timeout_ms",
+                                        keepAliveTimeoutMs,
                                         nullptr};
     mg_callbacks callbacks{};
     callbacks.log_message = &MetricsServer::logged;
@@ -112,18 +154,18 @@ int MetricsServer::handle(mg_connection* connection, void* data) {
     const bool head = method == "HEAD";
     if (std::string_view(request->local_uri) != "/metrics") {
         server->respond(connection, 404, "text/plain; charset=utf-8",
-                        "Not found: the readings are at /metrics\n", !head);
+                        "Not found: the readings are at /metrics\n", !head, false);
         return 404;
     }
     if (method != "GET" && !head) {
         server->respond(connection, 405, "text/plain; charset=utf-8",
-                        "Only GET and HEAD are answered here\n", true, "GET, HEAD");
+                        "Only GET and HEAD are answered here\n", true, false, "GET, HEAD");
         return 405;
     }
     const char* accept = mg_get_header(connection, "Accept");
     const ExpositionFormat format = acceptedFormat(accept != nullptr ? accept : "");
     const std::string body = server->scrape_(format);
-    server->respond(connection, 200, contentType(format), body, !head);
+    server->respond(connection, 200, contentType(format), body, !head, keepsConnection(*request));
     return 200;
 }
 

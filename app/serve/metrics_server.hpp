@@ -22,8 +22,9 @@ namespace vantric {
 //
 // Civetweb's fixed pool of workers serve the connections, so `scrape` is called from several
 // threads at once and must guard what it shares. A request whose head does not arrive in whole
-// within a few seconds, or is larger than civetweb's request buffer, is answered with an error
-// and closed, so slow or oversized clients cannot hold a worker for long or grow the server.
+// within two seconds, or is larger than civetweb's request buffer, is answered with an error and
+// closed, and a kept connection waits no longer for its next request, so slow or oversized
+// clients cannot hold a worker for long or grow the server.
 class MetricsServer {
 public:
     using Scrape = std::function<std::string(ExpositionFormat)>;
@@ -45,7 +46,7 @@ private:
     explicit MetricsServer(Scrape scrape) : scrape_(std::move(scrape)) {}
     static int handle(mg_connection* connection, void* data);
     void respond(mg_connection* connection, int status, std::string_view contentType,
-                 std::string_view body, bool withBody, const char* allow = nullptr);
+                 std::string_view body, bool withBody, bool keepAlive, const char* allow = nullptr);
     static int logged(const mg_connection* connection, const char* message);
 
     Scrape scrape_;

@@ -68,7 +68,8 @@ inline std::string roundTrip(std::uint16_t port, const std::string& request,
 
 inline std::string get(std::uint16_t port, const std::string& path = "/metrics",
                        const std::string& headers = "") {
-    return roundTrip(port, "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers + "\r\n");
+    return roundTrip(port, "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" +
+                               headers + "\r\n");
 }
 
 }  // namespace vantric::testing

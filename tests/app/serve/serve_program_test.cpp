@@ -115,13 +115,22 @@ TEST(ServeProgram, AnswersScrapesInEitherFormatAndRefusesOtherPathsAndMethods) {
               std::string::npos);
     EXPECT_TRUE(open.ends_with("\n# EOF\n"));
 
-    const std::string head = roundTrip(port, "HEAD /metrics HTTP/1.1\r\n\r\n");
+    const std::string head = roundTrip(port, "HEAD /metrics HTTP/1.0\r\n\r\n");
     EXPECT_TRUE(head.starts_with("HTTP/1.1 200 OK\r\n"));
     EXPECT_TRUE(head.ends_with("\r\n\r\n")) << "a body after HEAD";
 
+    // A scraper keeps its connection for the next scrape, as Prometheus does.
+    const std::string twice = roundTrip(
+        port, "GET /metrics HTTP/1.1\r\n\r\nGET /metrics HTTP/1.1\r\nConnection: close\r\n\r\n");
+    const auto second = twice.find("HTTP/1.1 200 OK", 1);
+    ASSERT_NE(second, std::string::npos) << "no second answer on the kept connection";
+    EXPECT_NE(twice.substr(0, second).find("Connection: keep-alive\r\n"), std::string::npos);
+    EXPECT_NE(twice.substr(second).find("Connection: close\r\n"), std::string::npos);
+
     EXPECT_TRUE(get(port, "/").starts_with("HTTP/1.1 404 "));
     EXPECT_TRUE(get(port, "/metrics/more").starts_with("HTTP/1.1 404 "));
-    const std::string post = roundTrip(port, "POST /metrics HTTP/1.1\r\nContent-Length: 0\r\n\r\n");
+    const std::string post =
+        roundTrip(port, "POST /metrics HTTP/1.1\r\nContent-Length: 4\r\n\r\nbody");
     EXPECT_TRUE(post.starts_with("HTTP/1.1 405 ")) << post.substr(0, 80);
     EXPECT_NE(post.find("Allow: GET, HEAD\r\n"), std::string::npos);
     EXPECT_EQ(server.stop(), 0);
