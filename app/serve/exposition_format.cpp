@@ -85,7 +85,7 @@ void writeEscaped(std::string& out, std::string_view text) {
 // copying.
 class StringOutput : public std::streambuf {
 public:
-    StringOutput() { text_.reserve(64 * 1024); }
+    StringOutput() { text_.reserve(std::size_t{64} * 1024); }
     std::string text() && { return std::move(text_); }
 
 protected:

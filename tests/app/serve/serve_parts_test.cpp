@@ -213,6 +213,14 @@ TEST(Exposition, WritesTheReadingInBothFormatsWithTheSameSamples) {
     EXPECT_TRUE(hasLine(plain, "vantric_memory_bytes{class=\"free\"} 0"));
 }
 
+// A sampler over a table of one process, "worker", which never runs.
+ProcessSampler oneWorker(const std::shared_ptr<testing::FakeProcessTable::State>& table) {
+    table->listing = {7};
+    table->processes[7] = {.usage = ProcessUsage{.startTime = 1, .shortName = "worker"},
+                           .name = "worker"};
+    return ProcessSampler(std::make_unique<testing::FakeProcessTable>(table));
+}
+
 // A scrape within 0.9 s of the last pass is answered from it; the next makes a new pass.
 TEST(MetricsSource, PassesOverTheMachineAtMostOnceASecond) {
     auto host = std::make_shared<testing::FakeHost::State>();
@@ -221,10 +229,7 @@ TEST(MetricsSource, PassesOverTheMachineAtMostOnceASecond) {
     host->tickReadings = {{ticks}, {ProcessorTicks{.user = 6, .system = 8, .idle = 42}}};
     SystemSampler system(std::make_unique<testing::FakeHost>(host));
     auto table = std::make_shared<testing::FakeProcessTable::State>();
-    table->listing = {7};
-    table->processes[7] = {.usage = ProcessUsage{.startTime = 1, .shortName = "worker"},
-                           .name = "worker"};
-    ProcessSampler processes(std::make_unique<testing::FakeProcessTable>(table));
+    ProcessSampler processes = oneWorker(table);
     auto now = std::chrono::steady_clock::time_point{};
     MetricsSource source(system, processes, [&now] { return now; });
     EXPECT_EQ(host->processorCalls, 1);
@@ -264,10 +269,7 @@ TEST(MetricsServer, AnswersScrapersAtOnceWhilePassesAreMade) {
     }
     SystemSampler system(std::make_unique<testing::FakeHost>(host));
     auto table = std::make_shared<testing::FakeProcessTable::State>();
-    table->listing = {7};
-    table->processes[7] = {.usage = ProcessUsage{.startTime = 1, .shortName = "worker"},
-                           .name = "worker"};
-    ProcessSampler processes(std::make_unique<testing::FakeProcessTable>(table));
+    ProcessSampler processes = oneWorker(table);
     MetricsSource source(system, processes);
     auto listening =
         MetricsServer::listen(ListenAddress{.host = "127.0.0.1", .port = 0},
@@ -278,6 +280,7 @@ TEST(MetricsServer, AnswersScrapersAtOnceWhilePassesAreMade) {
     std::atomic<int> whole = 0;
     std::atomic<int> asked = 0;
     std::vector<std::thread> scrapers;
+    scrapers.reserve(6);
     const auto until = std::chrono::steady_clock::now() + 2 * MetricsSource::passInterval;
     for (int scraper = 0; scraper < 6; ++scraper) {
         scrapers.emplace_back([&, scraper] {
