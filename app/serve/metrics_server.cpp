@@ -25,32 +25,26 @@ constexpr const char* requestSizeLimit = "16384";
 // with an idle connection no longer than with a stalled request.
 constexpr const char* keepAliveTimeoutMs = "2000";
 
-// Whether the client may send another request on this connection, by civetweb's own rule: the
-// Connection header's "keep-alive", else HTTP/1.1's default.
-bool keepsConnection(const mg_request_info& request) {
-    for (int index = 0; index < request.num_headers; ++index) {
-        const mg_header& header = request.http_headers[index];
-        if (header.name != nullptr && header.value != nullptr &&
-            strcasecmp(header.name, "Connection") == 0) {
-            std::string_view options = header.value;
-            while (!options.empty()) {
-                const auto comma = options.find(',');
-                std::string_view option = options.substr(0, comma);
-                options = comma == std::string_view::npos ? "" : options.substr(comma + 1);
-                while (!option.empty() && option.front() == ' ') {
-                    option.remove_prefix(1);
-                }
-                while (!option.empty() && option.back() == ' ') {
-                    option.remove_suffix(1);
-                }
-                if (option.size() == 10 && strncasecmp(option.data(), "keep-alive", 10) == 0) {
-                    return true;
-                }
-            }
-            return false;
+// Whether the client may send another request on this connection, by civetweb's own rule: a
+// Connection header's "keep-alive" option, else HTTP/1.1's default.
+bool keepsConnection(mg_connection* connection) {
+    const char* header = mg_get_header(connection, "Connection");
+    if (header == nullptr) {
+        const char* version = mg_get_request_info(connection)->http_version;
+        return version != nullptr && std::string_view(version) == "1.1";
+    }
+    for (std::string_view options = header; !options.empty();) {
+        const auto comma = options.find(',');
+        std::string_view option = options.substr(0, comma);
+        options = comma == std::string_view::npos ? "" : options.substr(comma + 1);
+        const auto first = option.find_first_not_of(' ');
+        option = first == std::string_view::npos ? "" : option.substr(first);
+        option = option.substr(0, option.find_last_not_of(' ') + 1);
+        if (option.size() == 10 && strncasecmp(option.data(), "keep-alive", 10) == 0) {
+            return true;
         }
     }
-    return request.http_version != nullptr && std::string_view(request.http_version) == "1.1";
+    return false;
 }
 
 }  // namespace
@@ -165,7 +159,7 @@ int MetricsServer::handle(mg_connection* connection, void* data) {
     const char* accept = mg_get_header(connection, "Accept");
     const ExpositionFormat format = acceptedFormat(accept != nullptr ? accept : "");
     const std::string body = server->scrape_(format);
-    server->respond(connection, 200, contentType(format), body, !head, keepsConnection(*request));
+    server->respond(connection, 200, contentType(format), body, !head, keepsConnection(connection));
     return 200;
 }
 
