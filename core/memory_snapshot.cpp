@@ -1,21 +1,13 @@
 #include "core/memory_snapshot.hpp"
 
 #include <algorithm>
-#include <limits>
+
+#include "core/saturating_sum.hpp"
 
 namespace vantric {
 
-namespace {
-
-std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
-    const std::uint64_t room = std::numeric_limits<std::uint64_t>::max() - a;
-    return b > room ? std::numeric_limits<std::uint64_t>::max() : a + b;
-}
-
-}  // namespace
-
 std::uint64_t memoryInUse(const MemorySnapshot& memory) {
-    return saturatingAdd(saturatingAdd(memory.app, memory.wired), memory.compressed);
+    return saturatingSum(saturatingSum(memory.app, memory.wired), memory.compressed);
 }
 
 double memoryInUseFraction(const MemorySnapshot& memory) {

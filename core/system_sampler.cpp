@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/saturating_sum.hpp"
+
 namespace vantric {
 
 namespace {
@@ -102,13 +104,6 @@ std::optional<double> publishedFraction(const PerformanceStatistics& statistics,
 std::uint64_t byteCount(const PerformanceStatistics& statistics, std::string_view key) {
     const StatisticValue* value = statistic(statistics, key);
     return value == nullptr ? 0 : numberAsUnsigned(*value);
-}
-
-// A sum that saturates, as each byte count does on its own.
-std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b) {
-    return a > std::numeric_limits<std::uint64_t>::max() - b
-               ? std::numeric_limits<std::uint64_t>::max()
-               : a + b;
 }
 
 // A driver publishes its memory under the keys of the memory it means; one that holds both the

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+
+#include "core/saturating_sum.hpp"
 
 namespace vantric {
 
@@ -14,12 +15,6 @@ constexpr double recentDecay = 0.8;
 
 double finiteOrZero(double value) {
     return std::isfinite(value) && value > 0 ? value : 0;
-}
-
-std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b) {
-    return a > std::numeric_limits<std::uint64_t>::max() - b
-               ? std::numeric_limits<std::uint64_t>::max()
-               : a + b;
 }
 
 }  // namespace

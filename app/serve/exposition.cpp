@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "core/saturating_sum.hpp"
 #include "platform/linux/utf8_text.hpp"
 
 namespace vantric {
@@ -47,8 +48,7 @@ double pressureLevel(MemoryPressure pressure) {
 }
 
 std::uint64_t freeMemory(const MemorySnapshot& memory) {
-    std::uint64_t used = memoryInUse(memory);
-    used = used > UINT64_MAX - memory.cached ? UINT64_MAX : used + memory.cached;
+    const std::uint64_t used = saturatingSum(memoryInUse(memory), memory.cached);
     return memory.total > used ? memory.total - used : 0;
 }
 

@@ -7,40 +7,16 @@
 
 #include <prometheus/text_serializer.h>
 
+#include "app/serve/header_values.hpp"
+
 namespace vantric {
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool sameLetters(std::string_view left, std::string_view right) {
-    if (left.size() != right.size()) {
-        return false;
-    }
-    for (std::size_t index = 0; index < left.size(); ++index) {
-        const auto lower = [](char letter) {
-            return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
-        };
-        if (lower(left[index]) != lower(right[index])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The weight of a media range's "q" parameter: 1 when absent, 0 when it does not read.
 double weight(std::string_view parameters) {
     while (!parameters.empty()) {
-        const auto end = parameters.find(';');
-        const std::string_view parameter = trimmed(parameters.substr(0, end));
-        parameters =
-            end == std::string_view::npos ? std::string_view{} : parameters.substr(end + 1);
+        const std::string_view parameter = nextItem(parameters, ';');
         const auto equals = parameter.find('=');
         if (equals != std::string_view::npos &&
             sameLetters(trimmed(parameter.substr(0, equals)), "q")) {
@@ -145,9 +121,7 @@ ExpositionFormat acceptedFormat(std::string_view accept) {
     double openMetrics = 0;
     double text = 0;
     while (!accept.empty()) {
-        const auto end = accept.find(',');
-        const std::string_view range = accept.substr(0, end);
-        accept = end == std::string_view::npos ? std::string_view{} : accept.substr(end + 1);
+        const std::string_view range = nextItem(accept, ',');
         const auto semicolon = range.find(';');
         const std::string_view type = trimmed(range.substr(0, semicolon));
         const double q =

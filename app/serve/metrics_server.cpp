@@ -7,7 +7,8 @@
 #include <thread>
 
 #include <civetweb.h>
-#include <strings.h>
+
+#include "app/serve/header_values.hpp"
 
 namespace vantric {
 
@@ -34,13 +35,7 @@ bool keepsConnection(mg_connection* connection) {
         return version != nullptr && std::string_view(version) == "1.1";
     }
     for (std::string_view options = header; !options.empty();) {
-        const auto comma = options.find(',');
-        std::string_view option = options.substr(0, comma);
-        options = comma == std::string_view::npos ? "" : options.substr(comma + 1);
-        const auto first = option.find_first_not_of(' ');
-        option = first == std::string_view::npos ? "" : option.substr(first);
-        option = option.substr(0, option.find_last_not_of(' ') + 1);
-        if (option.size() == 10 && strncasecmp(option.data(), "keep-alive", 10) == 0) {
+        if (sameLetters(nextItem(options, ','), "keep-alive")) {
             return true;
         }
     }

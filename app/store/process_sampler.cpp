@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/saturating_sum.hpp"
+
 namespace vantric {
 
 namespace {
@@ -111,9 +113,7 @@ ProcessSample ProcessSampler::sample() {
         row.processCount += 1;
         if (usage->gpu) {
             // Saturating: each process's figure is bounded, their number is not.
-            const std::uint64_t held = row.gpuMemory.value_or(0);
-            row.gpuMemory =
-                held > UINT64_MAX - usage->gpu->memory ? UINT64_MAX : held + usage->gpu->memory;
+            row.gpuMemory = saturatingSum(row.gpuMemory.value_or(0), usage->gpu->memory);
             if (usage->gpu->percent) {
                 row.gpu = row.gpu.value_or(0) + *usage->gpu->percent;
             }
